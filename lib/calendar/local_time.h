@@ -1,0 +1,17 @@
+// GMT or local time to local time with a zone name (PST, PDT, ...), by the
+// time-zone file (|latitude| >= 91) or by coordinates in North America.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sunder {
+
+// Returns the whole-hour shift applied, or -1 when the input is rejected.
+std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std::int32_t& month,
+                        std::int32_t& year, std::int32_t& hour, std::int32_t& minute,
+                        std::string& zone);
+
+void reset_local_time_for_test();
+
+}  // namespace sunder

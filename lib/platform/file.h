@@ -1,0 +1,48 @@
+// Files as the operating system knows them: raw handles, existence, status
+// (modification time and size, both 64-bit), removal and directory listing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sunder::platform {
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+
+// Status codes of the file operations: 0 success, kNotFound when the named
+// file does not exist, any other positive value an OS error number.
+inline constexpr int kFileOk = 0;
+inline constexpr int kNotFound = 2;
+
+enum class Access {
+  kRead,       // existing file, reading
+  kReadWrite,  // created when missing, reading and writing, positioned at start
+  kAppend,     // created when missing, writing at the end
+  kWrite,      // created when missing, truncated, writing
+  kTemporary,  // nameless temporary file, gone when closed (path ignored)
+};
+
+int open_file(std::string_view path, Access access, FileHandle& handle);
+// Reads up to n bytes; returns the count (0 at the end of the file) or -1.
+std::int64_t read_file(FileHandle handle, void* buffer, std::size_t n);
+// Writes all n bytes; returns 0 or an OS error number.
+int write_file(FileHandle handle, const void* buffer, std::size_t n);
+// Returns 0 or an OS error number.
+int close_file(FileHandle handle);
+
+// True when a regular file (not a directory) of that name exists.
+bool file_exists(std::string_view path);
+bool directory_exists(std::string_view path);
+// Last-modification time in whole seconds since 1970-01-01 00:00 GMT.
+int file_mtime(std::string_view path, std::int64_t& seconds);
+int set_file_mtime(std::string_view path, std::int64_t seconds);
+int file_size(std::string_view path, std::int64_t& bytes);
+int remove_file(std::string_view path);
+// Names (not paths) of the regular files in a directory, in no particular order.
+int list_directory(std::string_view directory, std::vector<std::string>& names);
+
+}  // namespace sunder::platform

@@ -1,0 +1,14 @@
+// Where the time-zone file lives: c:\TimeZone.PC on Windows, /etc/TimeZone.PC
+// on POSIX (no drive letters there; same name and layout).
+#pragma once
+
+#include <string>
+
+namespace sunder::platform {
+
+std::string timezone_file_path();
+// Test seam: point the local-time routines at a file of the test's own;
+// nullptr restores the real path.
+void set_timezone_file_path_for_test(const std::string* path);
+
+}  // namespace sunder::platform

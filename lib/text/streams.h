@@ -1,0 +1,28 @@
+// The unit table: which unit number reads or writes which buffered file. The
+// console is the standard unit. Units are looked up by number in a table, so
+// the line routines do no search and no allocation per line.
+#pragma once
+
+#include <cstdint>
+
+#include "lib/platform/file.h"
+
+namespace sunder {
+
+using Unit = std::int32_t;
+// The console: the standard unit, never handed out, opened or closed.
+inline constexpr Unit kConsole = 6;
+// Highest unit number the table holds.
+inline constexpr Unit kMaxUnit = 99;
+
+// Puts an open file on a unit (the unit must not be attached). Returns 0, or
+// 1 when the unit is out of range or already attached.
+int attach_stream(Unit unit, platform::FileHandle handle);
+// Flushes and closes the unit's file; 0, or the error of the flush or close.
+// A unit that is not attached gives 0.
+int detach_stream(Unit unit);
+bool stream_attached(Unit unit);
+// Flushes and closes every attached file (on the way out of the process).
+void close_all_streams();
+
+}  // namespace sunder
