@@ -1,0 +1,217 @@
+// GMT or local time to local time with a zone name. File mode reads the
+// computer's time-zone file once a run; coordinate mode picks a North
+// American standard-time zone by longitude. Both then apply daylight saving.
+//
+// The time-zone file, two lines (columns from 1):
+//   line 1, columns 20-24: the zone of the computer's clock, "GMT" or a word
+//                          with "oc" in columns 21-22 ("Local");
+//   line 2, columns 5-7:   hour shift from GMT to local standard time,
+//           columns 9-10:  minute shift (takes the hour shift's sign),
+//           column 13:     the zone letter (P gives P_T, later PST or PDT).
+#include "lib/calendar/local_time.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "lib/calendar/daylight_time.h"
+#include "lib/calendar/rata_die.h"
+#include "lib/files/file_exists.h"
+#include "lib/files/open_file.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/platform/timezone_path.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+
+namespace sunder {
+namespace {
+
+bool trace_on = false;
+bool file_to_read = true;
+std::string pc_tim_zone(5, ' ');
+std::string zone_name(3, ' ');
+std::int32_t file_hour_shift = 0;
+std::int32_t file_minute_shift = 0;
+
+void log_error(std::string_view text) { mesag_to_log(text, " ", 2); }
+
+bool local_word(std::string_view word) { return word.size() >= 3 && word.substr(1, 2) == "oc"; }
+
+// Moves the date by one day forwards or backwards.
+void change_day(std::int32_t change, std::int32_t& day, std::int32_t& month, std::int32_t& year) {
+  std::int32_t weekday = 0;
+  std::string no_name;
+  const std::int32_t n = RataDie(day, month, year, weekday, no_name) + change;
+  invRataDie(n, day, month, year, weekday, no_name);
+}
+
+void read_timezone_file() {
+  const std::string path = platform::timezone_file_path();
+  if (!file_exists(path)) {
+    pc_tim_zone = "Local";
+    zone_name = "P_T";
+    file_hour_shift = 0;
+    file_minute_shift = 0;
+  } else {
+    const Unit unit = nextlu();
+    if (open_file(unit, path, "input", 2) != 0) {
+      log_error("*In local_time: Err opening c:\\timeZone.pc");
+    } else {
+      std::string letter(1, ' ');
+      std::int32_t hours = 0;
+      std::int32_t minutes = 0;
+      const int first = read_line(unit, "(T20, A5)", {pc_tim_zone});
+      int second = kReadError;
+      if (first == kReadOk) second = read_line(unit, "(T5, I3, 1X, I2, 2X, A1)", {hours, minutes, letter});
+      zone_name = letter + "_T";
+      if (minutes != 0 && hours < 0) minutes = -std::abs(minutes);
+      if (first != kReadOk || second != kReadOk) {
+        log_error("*In local_time, c:\\timeZone..pc read err; assume local time");
+        hours = 0;
+        minutes = 0;
+      }
+      file_hour_shift = hours;
+      file_minute_shift = minutes;
+    }
+    close_unit(unit);
+  }
+  file_to_read = false;
+}
+
+}  // namespace
+
+std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std::int32_t& month,
+                        std::int32_t& year, std::int32_t& hour, std::int32_t& minute,
+                        std::string& zone) {
+  if (zone.size() < 3) zone.resize(3, ' ');
+  std::int32_t hr = hour;
+  if (hr >= 24) {
+    hr -= 24;
+    trace_on = true;
+    mesag(std::string_view("   >>In local_time"), 2);
+    write_line(kConsole, "(6X, A, 2F7.2, I5, 3I3, 3A)",
+               {"lat,lon, yr,mon,day, hr,zone=", latitude, longitude, year, month, day, hr, ", \"",
+                zone, "\""});
+  }
+
+  const std::string word = field(zone, 5);
+  if (day < 1 || month < 1 || year < 1 || (word != "GMT  " && !local_word(word))) {
+    log_error("*In local_time: Bad incoming time");
+    write_free(kConsole, {"input:", word, day, month, year});
+    put_field(zone, "Unk");
+    return -1;
+  }
+
+  std::int32_t dy = day, mo = month, yr = year, mn = minute;
+  std::int32_t hour_shift = 0;
+  std::int32_t minute_shift = 0;
+
+  if (std::fabs(latitude) >= 91.0f) {
+    if (file_to_read) read_timezone_file();
+    if (pc_tim_zone.substr(0, 3) == "GMT") {
+      hour_shift = file_hour_shift;
+      minute_shift = file_minute_shift;
+    } else if (!local_word(pc_tim_zone)) {
+      log_error("*In local_time, c:\\timeZone.pc time zone err; assume local time");
+    }
+    put_field(zone, zone_name);
+    if (trace_on) {
+      write_free(kConsole, {"PcTimZone,timeZone, nHr&minShift=", pc_tim_zone, ",", zone, hour_shift,
+                            minute_shift});
+    }
+  } else {
+    if (word != "GMT  ") log_error("*In local_time, timeZone not GMT");
+    if (std::fabs(latitude) > 90.0f || std::fabs(longitude) > 180.0f) {
+      log_error("*In local_time: lat,lon args bad");
+    }
+    const float lon = longitude;
+    std::string_view name = "Unk";
+    if (lon >= -85.0f && lon < -67.0f) {
+      name = "E_T", hour_shift = -5;
+    } else if (lon >= -102.0f && lon < -85.0f) {
+      name = "C_T", hour_shift = -6;
+    } else if (lon >= -114.0f && lon < -102.0f) {
+      name = "M_T", hour_shift = -7;
+    } else if (lon >= -130.0f && lon < -114.0f) {
+      name = "P_T", hour_shift = -8;
+    } else if (lon >= -180.0f && lon < -130.0f && latitude > 48.0f) {
+      name = "A_T", hour_shift = -9;
+    } else if (lon >= -180.0f && lon < -130.0f && latitude > 0.0f && latitude < 48.0f) {
+      name = "H_T", hour_shift = -10;
+    }
+    // Any other point (also far west at latitude 48 or south of the equator)
+    // has no known zone: "Unk" and no shift.
+    put_field(zone, name);
+  }
+
+  if (hour_shift != 0 || minute_shift != 0) {
+    mn += minute_shift;
+    hr += hour_shift;
+    if (mn >= 60) {
+      mn -= 60;
+      ++hr;
+    } else if (mn < 0) {
+      mn += 60;
+      --hr;
+    }
+    std::int32_t day_change = 0;
+    if (hr >= 24) {
+      hr -= 24;
+      day_change = 1;
+    } else if (hr < 0) {
+      hr += 24;
+      day_change = -1;
+    }
+    if (day_change != 0) change_day(day_change, dy, mo, yr);
+    if (trace_on) {
+      write_line(kConsole, "(6X, 2A, 2I5)", {"timZone,loclHrStd,dayChng=", zone, hr, day_change});
+    }
+  }
+
+  if (zone.substr(0, 3) != "Unk") {
+    zone[1] = 'S';
+    zone[2] = 'T';
+    if (zone.substr(0, 3) != "HST" && daylight_time(dy, mo, yr, hr)) {
+      zone[1] = 'D';
+      if (!local_word(word)) {
+        ++hr;
+        if (hr >= 24) {
+          hr -= 24;
+          change_day(1, dy, mo, yr);
+        }
+      }
+    }
+  }
+
+  if (trace_on) {
+    mesag(std::string_view("   <<Lv local_time"), 2);
+    write_line(kConsole, "(6X, A, 4I3, I5, A4)",
+               {"with Local Hr,Mn, Mo/Dy/Yr=", hr, mn, mo, dy, yr, zone});
+    if (hour_shift != 0) {
+      write_line(kConsole, "(11X, A, 4I3, I5, 2X, A, I3)",
+                 {"  GMT Hr,Mn, Mo/Dy/Yr=", hour >= 24 ? hour - 24 : hour, minute, month, day, year,
+                  "shift=", hour_shift});
+    }
+  }
+
+  day = dy;
+  month = mo;
+  year = yr;
+  hour = hr;
+  minute = mn;
+  return hour_shift;
+}
+
+void reset_local_time_for_test() {
+  trace_on = false;
+  file_to_read = true;
+  pc_tim_zone.assign(5, ' ');
+  zone_name.assign(3, ' ');
+  file_hour_shift = 0;
+  file_minute_shift = 0;
+}
+
+}  // namespace sunder
