@@ -1,0 +1,263 @@
+// File opening: open_file and opnfil share one design and differ in their
+// texts, the width of the mode field, Scratch, and what an existing output
+// file without overwrite leads to.
+#include "lib/files/open_file.h"
+
+#include <string>
+
+#include "lib/files/file_exists.h"
+#include "lib/files/prompts.h"
+#include "lib/files/text_case.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/platform/file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+#include "lib/text/stop.h"
+
+namespace sunder {
+namespace {
+
+constexpr std::size_t kNameField = 60;
+
+// The texts and choices that tell the two routines apart.
+struct Flavour {
+  bool is_open_file;
+  std::size_t mode_width;
+  std::string_view already_open;
+  std::string_view unit_in_use;
+  std::string_view terminating_busy;
+  std::string_view input_missing;
+  std::string_view input_failed;
+  std::string_view inout_failed;
+  std::string_view append_missing;
+  std::string_view append_failed;
+  std::string_view invalid_overwrite;
+  std::string_view write_failed;
+  std::string_view bad_mode;
+  std::string_view terminating_open_err;
+};
+
+constexpr Flavour kOpenFile{
+    true,
+    7,
+    "*open_file: Error - File already open: ",
+    "*open_file: Unit in use-cant open file: ",
+    "Terminating in open_file",
+    "*open_file: File to open not found: ",
+    "*open_file for input failed, file:",
+    "*open_file for in/out failed, file:",
+    "*open_file: Append file missing:",
+    "*open_file for append failed, file: ",
+    "*open_file: Invalid output overwrite optn",
+    "*open_file: Err opening to write: ",
+    "*open_file: Bad mode argument: ",
+    "Terminating in open_file on OpenErr",
+};
+
+constexpr Flavour kOpnfil{
+    false,
+    6,
+    "*Opnfil: Error - File already open: ",
+    "*Opnfil: Unit in use, cannot open file: ",
+    "Terminating in opnfil()",
+    "Opnfil: File to be opened not found: ",
+    "*Opnfil: File open unsuccesful, file:",
+    "*Opnfil: File open failed, file:",
+    "*Opnfil: Append file missing:",
+    "*Opnfil: File append failed, file: ",
+    "*Opnfil: Invalid output overwrite option",
+    "*Opnfil: Error opening for write: ",
+    "*Opnfil: Bad mode argument: ",
+    "Terminating in Opnfil on OpenErr",
+};
+
+std::int32_t open_file_ktest = 0;
+std::int32_t opnfil_ktest = 0;
+
+bool is_set_ktest(std::string_view name) { return used(name) == "Set ktest"; }
+
+void report(std::string_view text, std::string_view name_field) {
+  std::string line(text);
+  line += name_field;
+  mesag(line, 2);
+}
+
+// "  with run-time error:" and the I/O status, as a second message.
+void report_error_line(int iostat) {
+  std::string line(kNameField, ' ');
+  render(line, "(A, I6)", {"  with run-time error:", iostat});
+  mesag(line, 2);
+}
+
+// The outcome of one open: the status, and whether the leave trace is due.
+struct Outcome {
+  std::int32_t status;
+  bool leave_trace;
+};
+
+Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::string_view mode,
+                     std::int32_t kontrl, std::int32_t trace) {
+  const std::int32_t failure_policy = kontrl % 10;
+  const std::int32_t overwrite_policy = kontrl / 10;
+
+  std::string mode_field = field(mode, f.mode_width);
+  to_lower(mode_field, mode_field.size());
+  to_upper(mode_field, 1);
+  const std::string name_field = field(name, kNameField);
+  std::int32_t status = 0;
+
+  if (file_connected(name)) {
+    status = 4;
+    report(f.already_open, name_field);
+  }
+  if (unit == kConsole || unit_connected(unit)) {
+    status += 6;
+    report(f.unit_in_use, name_field);
+  }
+  if (status != 0) {
+    if (failure_policy == 1) stop(kExitError, f.terminating_busy);
+    return {status, !f.is_open_file};
+  }
+
+  auto is_mode = [&](std::string_view word) { return mode_field == field(word, f.mode_width); };
+  auto fail = [&](std::int32_t new_status, std::string_view text, int iostat) {
+    status = new_status;
+    report(text, name_field);
+    report_error_line(iostat);
+    close_unit(unit);
+  };
+
+  if (is_mode("Input")) {
+    const int iostat = connect_unit(unit, name, UnitMode::kInput);
+    if (trace >= 2) write_free(kConsole, {"Open (input) iochek=", iostat});
+    if (iostat == platform::kNotFound) {
+      status = 2;
+      report(f.input_missing, name_field);
+      close_unit(unit);
+    } else if (iostat != 0) {
+      fail(8, f.input_failed, iostat);
+    }
+  } else if (is_mode("In/out")) {
+    const int iostat = connect_unit(unit, name, UnitMode::kInOut);
+    if (iostat != 0) fail(8, f.inout_failed, iostat);
+  } else if (is_mode("Append")) {
+    if (!file_exists(name)) {
+      if (failure_policy == 1) {
+        report(f.append_missing, name_field);
+        stop(kExitError, "Terminating");
+      }
+      status = 1;
+    }
+    const int iostat = connect_unit(unit, name, UnitMode::kAppend);
+    if (iostat != 0) fail(8, f.append_failed, iostat);
+  } else if (is_mode("Output")) {
+    bool open_it = true;
+    if (file_exists(name)) {
+      bool refused = false;
+      switch (overwrite_policy) {
+        case 2: {
+          std::string question = "Output file \"";
+          question += used(name);
+          question += "\" already exists.";
+          question += "  Overwrite it?";
+          if (!ask_yes_no(question)) {
+            if (failure_policy == 1) stop(kExitError, "Aborting.");
+            if (failure_policy == 2) return {f.is_open_file ? 4 : 3, true};
+            refused = true;
+          }
+          break;
+        }
+        case 4:
+          break;
+        case 0:
+        case 1:
+          refused = true;
+          break;
+        default:
+          status = 8;
+          mesag(f.invalid_overwrite, 2);
+          open_it = false;
+          break;
+      }
+      if (refused) {
+        if (f.is_open_file) {
+          std::string text = "*Stop: Output file ";
+          text += used(name);
+          text += " already exists, overwrite not requested.";
+          mesag(text, 2);
+          stop(kExitError, " ");
+        }
+        status = 3;
+        report("*Opnfil: Output file already exists, and overwrite not requested: ", name_field);
+        open_it = false;
+      }
+    }
+    if (open_it) {
+      const int iostat = connect_unit(unit, name, UnitMode::kOutput);
+      if (iostat != 0) fail(3, f.write_failed, iostat);
+    }
+  } else if (f.is_open_file && is_mode("Scratch")) {
+    const int iostat = connect_unit(unit, name, UnitMode::kScratch);
+    if (iostat != 0) {
+      status = 8;
+      mesag("*open_file for scratch-file failed", 2);
+      report_error_line(iostat);
+      close_unit(unit);
+    }
+  } else {
+    status = 8;
+    report(f.bad_mode, mode_field);
+    if (failure_policy == 1) stop(kExitError, "Terminating");
+  }
+
+  if (status > 0 && failure_policy == 1) stop(kExitError, f.terminating_open_err);
+  return {status, true};
+}
+
+}  // namespace
+
+std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
+                       std::int32_t kontrl) {
+  if (is_set_ktest(name)) {
+    open_file_ktest = kontrl;
+    return 0;
+  }
+  const std::int32_t trace = open_file_ktest;
+  if (trace >= 2) {
+    write_line(kConsole, "(5A, 2I4)",
+               {" >>In open_file, filename,mode,lu,kontrl= \"", used(name), "\", \"", mode, "\",",
+                unit, kontrl});
+  }
+  const Outcome outcome = open_on_unit(kOpenFile, unit, name, mode, kontrl, trace);
+  if (trace >= 2 && outcome.leave_trace) write_line(kConsole, "(A)", {" << Leaving open_file.."});
+  return outcome.status;
+}
+
+void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_t kontrl,
+            std::int32_t& status) {
+  if (is_set_ktest(name)) {
+    opnfil_ktest = kontrl;
+    status = 0;
+    return;
+  }
+  const std::int32_t trace = opnfil_ktest;
+  if (trace >= 2) {
+    write_line(kConsole, "(A, 2I4, 5A)",
+               {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name,
+                "\""});
+  }
+  status = 0;
+  const Outcome outcome = open_on_unit(kOpnfil, unit, name, mode, kontrl, trace);
+  status = outcome.status;
+  if (trace >= 2 && outcome.leave_trace) {
+    write_line(kConsole, "(A, I4)", {"  <<Leaving opnfil, opnErr=", status});
+  }
+}
+
+void reset_open_file_for_test() {
+  open_file_ktest = 0;
+  opnfil_ktest = 0;
+}
+
+}  // namespace sunder
