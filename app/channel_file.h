@@ -1,0 +1,30 @@
+// Channel files: one selected channel record of a volume in a file of its
+// own, chanNNN.vS (station-channel number, stage), dated like its volume.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace sunder {
+
+inline constexpr std::size_t kLineLength = 80;
+inline constexpr int kHeaderLines = 10;
+using TextLine = std::array<char, kLineLength>;
+using Header = std::array<TextLine, kHeaderLines>;
+
+// Names the file after StaChn and iVol, refuses an existing one, opens it on
+// the output unit and writes the ten header lines at full width. StaChn
+// outside 0..999 or any failure ends the run.
+void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txthdr);
+// One body line, without its trailing blanks.
+void write_channel_line(const TextLine& line);
+// Closes the file and gives it the volume's modification time (when the
+// volume's time is known); a file left undated is remembered for the note.
+void close_channel_file(bool haveTime, std::int64_t volumeMtime);
+// At the end of the run: the note when some channel file could not be dated.
+void closing_note();
+
+void reset_channel_file_for_test();
+
+}  // namespace sunder

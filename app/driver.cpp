@@ -1,0 +1,139 @@
+#include "app/driver.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/channel_file.h"
+#include "app/run_log.h"
+#include "app/run_state.h"
+#include "app/split_volume.h"
+#include "lib/files/file_exists.h"
+#include "lib/files/text_case.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/nerrmsg.h"
+#include "lib/platform/arguments.h"
+#include "lib/platform/process.h"
+#include "lib/shell/get_filenames.h"
+#include "lib/shell/len_file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+#include "lib/text/stop.h"
+
+namespace sunder {
+namespace {
+
+// Argument i in the 20-character argument field.
+std::string fetch_argument(int i) { return field(platform::argument(i), kArgumentLength); }
+
+[[noreturn]] void refuse(std::string_view text) {
+  nerrmsg(text, 2);
+  stop(kExitError);
+}
+
+[[noreturn]] void usage_screen() {
+  write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
+             {" USE: sunder filename {chaniii chanjjj ...} {ktest=n}",
+              "        to split out the channels in a v0,1,2,3 file into single-channel files",
+              "        named by the station-channel number, like \"chan033.v2\".  Default is to",
+              "        split out all channels; otherwise, specify which channels to split out.",
+              " ",
+              "  OR: sunder wildcardName {ktest=n}  (where wildcardName can be *.v1, for",
+              "example, to split all Vi files in the", "directory (will halt if more than one",
+              "station is found in the directory).", kVersion});
+  stop(kExitNormal, " ");
+}
+
+// The channel list from arguments 2..nargs, in order.
+void read_channel_list(std::int32_t nargs) {
+  RunState& rs = run_state();
+  static const Layout& numberLayout = layout("(T5, I3)");
+  for (std::int32_t i = 2; i <= nargs; ++i) {
+    std::string arg = fetch_argument(i);
+    to_lower(arg, kArgumentLength);
+    if (!arg.starts_with("chan")) refuse("Stop, bad arg: " + arg);
+    if (rs.nChans >= kMaxChannels) refuse("Stop, too many chans to split out");
+    std::int32_t number = 0;
+    if (read_fields(arg, numberLayout, {number}) != kReadOk) {
+      refuse("Stop, bad chan nmbr:" + arg);
+    }
+    rs.chanList[rs.nChans++] = number;
+  }
+  if (rs.nChans == 0) refuse("Stop:No chns given");
+}
+
+void end_of_run() {
+  RunState& rs = run_state();
+  closing_note();
+  if (rs.ktest == 0) {
+    platform::run_command("del syscalls.log ");
+    if (file_exists("mesg2log.err") &&
+        len_file("mesg2log.err", platform::run_command, rs.ktest) == 0) {
+      platform::run_command("del mesg2log.err ");
+    }
+  }
+  mesag("//", 2);
+  close_run_log();
+  platform::run_command("del SplitWas.bad ");
+}
+
+}  // namespace
+
+int run_sunder() {
+  RunState& rs = run_state();
+
+  // The marker stays behind after any run that does not reach its end.
+  platform::run_command("echo Marker file. >SplitWas.bad ");
+
+  std::int32_t nargs = platform::argument_count();
+  if (nargs < 1) usage_screen();
+
+  // Trace setting: the last argument with "=" as its sixth character.
+  {
+    const std::string last = fetch_argument(nargs);
+    if (last[5] == '=') {
+      std::int32_t level = 0;
+      if (read_fields(std::string_view(last).substr(6, 1), "(I1)", {level}) != kReadOk) {
+        refuse("ktest arg bad; stop");
+      }
+      rs.ktest = level;
+      --nargs;
+    }
+  }
+
+  setup_run_log();
+  write_echo_and_run_time();
+
+  const std::string first = fetch_argument(1);
+  rs.fileList.assign(kMaxVolumes, std::string(kVolumeNameLength, ' '));
+  if (first.find_first_of("*?") != std::string::npos) {
+    get_filenames(first, rs.fileList, rs.nFiles, kMaxVolumes, platform::run_command, rs.ktest);
+  } else {
+    rs.fileList[0] = field(first, kVolumeNameLength);
+    rs.nFiles = 1;
+    if (!file_exists(rs.fileList[0])) refuse("Stop, file not found: " + rs.fileList[0]);
+  }
+
+  if (nargs == 1 || rs.nFiles >= 2) {
+    rs.allChans = true;
+  } else {
+    read_channel_list(nargs);
+    rs.allChans = false;
+  }
+  rs.listedChans = !rs.allChans;
+
+  rs.luIn = nextlu();
+  rs.luOut = nextlu();
+  if (rs.listedChans) rs.wantedChan = rs.chanList[0];
+
+  write_report_head();
+
+  for (std::int32_t i = 0; i < rs.nFiles; ++i) split_volume(rs.fileList[i]);
+
+  end_of_run();
+  return kExitNormal;
+}
+
+}  // namespace sunder

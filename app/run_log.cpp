@@ -1,0 +1,76 @@
+#include "app/run_log.h"
+
+#include <string>
+
+#include "app/cmd_line.h"
+#include "app/run_state.h"
+#include "lib/calendar/clock.h"
+#include "lib/files/open_file.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+#include "lib/text/stop.h"
+
+namespace sunder {
+namespace {
+
+constexpr char kLogName[] = "Sunder.log";
+constexpr std::size_t kEchoLength = 80;
+
+// A report line that did not reach the log: the run cannot claim success.
+void check_log_write(int status) {
+  RunState& rs = run_state();
+  if (status == 0 || !rs.logOpen) return;
+  mesag("*Err writing the run log Sunder.log; stop", 0);
+  stop(kExitError);
+}
+
+}  // namespace
+
+void setup_run_log() {
+  RunState& rs = run_state();
+  rs.luLog = nextlu();
+  mesag("Initialize", -rs.luLog);
+  rs.logOpen = open_file(rs.luLog, kLogName, "output", 42) == 0;
+}
+
+void write_echo_and_run_time() {
+  std::string echo(kEchoLength, ' ');
+  std::int32_t nargs = 0;
+  cmd_line(nargs, echo);
+  render(std::span<char>(echo).subspan(67, 12), "(3A)", {"(", kVersion, ")"});
+  mesag(echo, 2);
+
+  std::int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, hundredths = 0;
+  system_date_time(day, month, year, hour, minute, second, hundredths);
+  render(echo, "(T57, 6(A, I2.2))",
+         {"Run: ", month, "/", day, "/", year % 100, ", ", hour, ":", minute, ":", second});
+  mesag(echo, 2);
+}
+
+void write_report_head() {
+  const Unit lu = run_state().luLog;
+  check_log_write(write_line(lu, "(/, T30, A)", {"- Split Files Report -"}));
+  check_log_write(
+      write_line(lu, "(/, T13, A, T32, A, T54, A)", {"File", "Dated", "Split Into"}));
+}
+
+void write_report_row(std::string_view volume, std::string_view date, std::string_view time,
+                      std::int32_t nchannels) {
+  static const Layout& row = layout("(T10, A, T27, A, 1X, A, T48, I3, A)");
+  check_log_write(write_line(run_state().luLog, row,
+                             {used(volume), date, time, nchannels, " single-channel files"}));
+}
+
+void close_run_log() {
+  RunState& rs = run_state();
+  if (!rs.logOpen) return;
+  rs.logOpen = false;
+  if (close_unit(rs.luLog) != 0) {
+    mesag("*Err writing the run log Sunder.log; stop", 0);
+    stop(kExitError);
+  }
+}
+
+}  // namespace sunder

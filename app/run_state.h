@@ -1,0 +1,46 @@
+// The run state of one sunder run: set up by the driver, read and updated by
+// the volume splitter and the channel output, alive until the process ends.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lib/text/streams.h"
+
+namespace sunder {
+
+inline constexpr int kMaxVolumes = 200;     // room in the file list
+inline constexpr int kVolumeNameLength = 12;  // 8.3 names
+inline constexpr int kMaxChannels = 20;     // listed channels
+inline constexpr int kArgumentLength = 20;  // the argument field
+inline constexpr char kVersion[] = "v2.5, 3/15";
+
+struct RunState {
+  std::int32_t ktest = 0;
+  // The volumes to split, each a 12-character text, and their count.
+  std::vector<std::string> fileList;
+  std::int32_t nFiles = 0;
+  // Listed channels in command-line order.
+  std::array<std::int32_t, kMaxChannels> chanList{};
+  std::int32_t nChans = 0;
+  bool allChans = true;
+  bool listedChans = false;
+  Unit luLog = -1;
+  Unit luIn = -1;
+  Unit luOut = -1;
+  bool logOpen = false;
+  // Listed-channels progress: the channel sought, its position (0-based) in
+  // the channel list, and how many were written.
+  std::int32_t wantedChan = 0;
+  std::int32_t nextWanted = 0;
+  std::int32_t nFound = 0;
+  // Dating: some channel file could not be given its volume's time.
+  bool anyUndated = false;
+};
+
+RunState& run_state();
+void reset_run_state_for_test();
+
+}  // namespace sunder

@@ -1,0 +1,168 @@
+#include "app/split_volume.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "app/channel_file.h"
+#include "app/run_log.h"
+#include "app/run_state.h"
+#include "lib/calendar/file_date.h"
+#include "lib/files/open_file.h"
+#include "lib/files/text_case.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/nerrmsg.h"
+#include "lib/platform/file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+#include "lib/text/stop.h"
+
+namespace sunder {
+namespace {
+
+constexpr std::int32_t kMaxRecords = 999;
+constexpr std::int32_t kMaxLinesPerRecord = 100000;
+
+// Working state of the volume being split: the current record's header and
+// the body line just read. Kept here so the body loop allocates nothing.
+Header Txthdr;
+TextLine line;
+
+std::string_view view(const TextLine& t) { return std::string_view(t.data(), t.size()); }
+
+// The stage named by header line 1 (upper-cased in line): iVol and the header
+// line holding the station-channel number; false when no stage matches.
+bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
+  struct Stage {
+    std::string_view word;
+    std::int32_t iVol;
+    int iline;
+  };
+  static constexpr Stage stages[] = {
+      {"RAW", 0, 8}, {"UNCORRECTED", 1, 7}, {"CORRECTED", 2, 8}, {"RESPONSE", 3, 9}};
+  for (const Stage& s : stages) {
+    if (upper.starts_with(s.word)) {
+      iVol = s.iVol;
+      iline = s.iline;
+      return true;
+    }
+  }
+  return false;
+}
+
+[[noreturn]] void fatal(const std::string& text) {
+  nerrmsg(text, 2);
+  stop(kExitError);
+}
+
+}  // namespace
+
+void split_volume(std::string_view volume) {
+  RunState& rs = run_state();
+  const std::string name(used(volume));
+
+  write_free(kConsole, {"Read file ", volume});
+
+  std::int32_t status = 0;
+  opnfil(rs.luIn, volume, "input", 1, status);
+  if (status != 0) stop(kExitError);  // opnfil has ended the run already
+
+  std::string volDate(8, ' ');
+  std::string volTime(9, ' ');
+  std::int32_t dateStatus = 0;
+  file_date_status(volume, volDate, volTime, 24, dateStatus);
+  std::int64_t volMtime = 0;
+  const bool haveTime = platform::file_mtime(name, volMtime) == platform::kFileOk;
+
+  static const Layout& staLayout = layout("(T6, I2, T28, I3)");
+  std::int32_t channel = 1;
+  int readStatus = kReadOk;
+  bool done = false;  // listed channels all found: the rest is not read
+
+  while (!done) {
+    for (TextLine& h : Txthdr) {
+      readStatus = read_text(rs.luIn, h);
+      if (readStatus != kReadOk) break;
+    }
+    if (readStatus != kReadOk) break;
+
+    if (channel > kMaxRecords) {
+      fatal("*Err - more than 999 channel records in " + name +
+            "; the rest cannot be split, stop");
+    }
+
+    line = Txthdr[0];
+    to_upper(line, kLineLength);
+    std::int32_t iVol = 0;
+    int iline = 8;
+    if (!find_stage(view(line), iVol, iline)) {
+      stop(kExitError, "Err - input file not a QVRF v0, v1, v2 or v3 file");
+    }
+
+    const TextLine& staLine = Txthdr[iline - 1];
+    std::int32_t chn2 = 0, chn3 = 0;
+    if (read_fields(view(staLine), staLayout, {chn2, chn3}) != kReadOk) {
+      fatal("*Err - station-channel number not numeric in channel record " +
+            std::to_string(channel) + " of " + name + ", stop");
+    }
+    const std::int32_t StaChn = (chn3 != 0) ? chn3 : chn2;
+
+    if (rs.ktest >= 1) {
+      write_free(kConsole, {"iVol,StaChn=", iVol, StaChn, " Txthdr(iline)=", view(staLine)});
+    }
+
+    const bool selected = rs.allChans || StaChn == rs.wantedChan;
+    if (selected) open_channel_file(StaChn, iVol, Txthdr);
+
+    // The body, streamed: each line is written as soon as it is read.
+    for (std::int32_t lineNo = 11; lineNo <= kMaxLinesPerRecord; ++lineNo) {
+      const int st = read_text(rs.luIn, line);
+      if (st == kReadEnd) {
+        mesag("End-of-chn flag not found.", 2);
+        stop(kExitError);
+      }
+      if (st != kReadOk) {
+        std::string text(80, ' ');
+        render(text, "(A, I6)", {"Read err at line", lineNo});
+        mesag(text, 2);
+        stop(kExitError);
+      }
+      if (lineNo == 41 && rs.ktest >= 1) write_free(kConsole, {view(line)});
+      if (selected) write_channel_line(line);
+      if (line[0] == '/' && line[1] == '&') break;
+    }
+
+    if (selected) {
+      close_channel_file(haveTime, volMtime);
+      if (rs.listedChans) {
+        ++rs.nFound;
+        ++rs.nextWanted;
+        if (rs.nFound == rs.nChans) {
+          done = true;
+        } else {
+          rs.wantedChan = rs.chanList[rs.nextWanted];
+        }
+      }
+    }
+    ++channel;
+  }
+
+  if (!done) {
+    if (readStatus == kReadEnd && channel > 1) {
+      if (rs.listedChans) {
+        if (rs.nFound < rs.nChans) {
+          write_line(kConsole, "(A, I3, A)",
+                     {" *File searched, Station Channel", rs.wantedChan, " not found*"});
+        }
+      } else {
+        write_report_row(volume, volDate, volTime, channel - 1);
+      }
+    } else {
+      mesag("Err reading input file", 2);
+    }
+  }
+  close_unit(rs.luIn);
+}
+
+}  // namespace sunder
