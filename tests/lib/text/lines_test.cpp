@@ -1,0 +1,203 @@
+// Lines on the console and in files: templated, free-form, line ends, reads.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "lib/platform/console.h"
+#include "lib/platform/file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+#include "lib/text/stop.h"
+
+namespace sunder {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Lines : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("sunder_lines_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    platform::capture_console_output_for_test(&console_);
+  }
+  void TearDown() override {
+    platform::capture_console_output_for_test(nullptr);
+    platform::set_console_input_for_test(nullptr);
+    close_all_streams();
+    fs::remove_all(dir_);
+  }
+  std::string path(const char* name) { return (dir_ / name).string(); }
+  Unit open_unit(Unit u, const std::string& p, platform::Access access) {
+    platform::FileHandle h = platform::kNoFile;
+    EXPECT_EQ(platform::open_file(p, access, h), 0);
+    EXPECT_EQ(attach_stream(u, h), 0);
+    return u;
+  }
+  static std::string slurp(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void spit(const std::string& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+  fs::path dir_;
+  std::string console_;
+};
+
+TEST_F(Lines, FreeFormWidths) {
+  write_free(kConsole, {"x=", 5});
+  write_free(kConsole, {7});
+  write_free(kConsole, {"a", "b"});
+  write_free(kConsole, {true, false});
+  write_free(kConsole, {});
+  write_free(kConsole, {1.5f});
+  EXPECT_EQ(console_, " x=           5\n           7\n ab\n T F\n\n       1.500000\n");
+}
+
+TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
+  write_free(kConsole, {10.0f});
+  write_free(kConsole, {0.25f});
+  write_free(kConsole, {1.0e9f});
+  write_free(kConsole, {-3.0e-5f});
+  std::size_t start = 0;
+  for (int i = 0; i < 4; ++i) {
+    std::size_t end = console_.find('\n', start);
+    EXPECT_EQ(end - start, 15u) << console_.substr(start, end - start);
+    start = end + 1;
+  }
+  EXPECT_NE(console_.find("10.00000"), std::string::npos);
+  EXPECT_NE(console_.find("E+09"), std::string::npos);
+}
+
+TEST_F(Lines, SlashRepeatsAndReuseOfTheLastGroup) {
+  write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
+             {"l2", "l3", "l4", "l5", " ", "l7", "l8", "l9", "l10", "v"});
+  EXPECT_EQ(console_, "\nl2\nl3\nl4\nl5\n \nl7\n" + std::string(40, ' ') + "l8\n" +
+                          std::string(40, ' ') + "l9\n" + std::string(40, ' ') + "l10\n" +
+                          std::string(69, ' ') + "v\n");
+  console_.clear();
+  // Items left when the layout ends: a new line, from the last group on.
+  write_line(kConsole, "(A, 2(1X, I2))", {"n:", 1, 2, 3, 4, 5});
+  EXPECT_EQ(console_, "n:  1  2\n  3  4\n  5\n");
+  console_.clear();
+  write_line(kConsole, "(I3)", {1, 2});
+  EXPECT_EQ(console_, "  1\n  2\n");
+  console_.clear();
+  write_line(kConsole, "(1X, 2A, $)", {"Continue?", " "});
+  EXPECT_EQ(console_, " Continue? ");
+}
+
+TEST_F(Lines, FilesGetCrLfAndReadsAcceptBoth) {
+  const std::string p = path("f.txt");
+  open_unit(20, p, platform::Access::kWrite);
+  EXPECT_EQ(write_text(20, "first"), 0);
+  EXPECT_EQ(write_line(20, "(A, I3)", {"n=", 5}), 0);
+  EXPECT_EQ(write_free(20, {"z"}), 0);
+  EXPECT_EQ(detach_stream(20), 0);
+  EXPECT_EQ(slurp(p), "first\r\nn=  5\r\n z\r\n");
+
+  spit(p, "lf line\ncrlf line\r\n\nlast without end");
+  open_unit(21, p, platform::Access::kRead);
+  std::string f(10, '?');
+  EXPECT_EQ(read_text(21, f), kReadOk);
+  EXPECT_EQ(f, "lf line   ");
+  EXPECT_EQ(read_text(21, f), kReadOk);
+  EXPECT_EQ(f, "crlf line ");
+  EXPECT_EQ(read_text(21, f), kReadOk);
+  EXPECT_EQ(f, blanks(10));  // an empty line reads all blank
+  EXPECT_EQ(read_text(21, f), kReadOk);
+  EXPECT_EQ(f, "last witho");
+  EXPECT_EQ(read_text(21, f), kReadEnd);
+  EXPECT_EQ(read_text(21, f), kReadEnd);
+}
+
+TEST_F(Lines, LongLinesAreCutAndTheNextLineIsIntact) {
+  const std::string p = path("long.txt");
+  std::string big(3 << 20, 'x');  // longer than the read buffer
+  spit(p, big + "\r\nnext\r\n" + std::string(79, 'y') + "\r\n");
+  open_unit(22, p, platform::Access::kRead);
+  std::string f(80, ' ');
+  EXPECT_EQ(read_text(22, f), kReadOk);
+  EXPECT_EQ(f, std::string(80, 'x'));
+  EXPECT_EQ(read_text(22, f), kReadOk);
+  EXPECT_EQ(used(f), "next");
+  EXPECT_EQ(read_text(22, f), kReadOk);
+  EXPECT_EQ(f, std::string(79, 'y') + " ");  // the CR is not part of the line
+}
+
+TEST_F(Lines, ReadingADirectoryIsAnErrorNotAnEnd) {
+  platform::FileHandle h = platform::kNoFile;
+  EXPECT_NE(platform::open_file(dir_.string(), platform::Access::kRead, h), 0);
+  std::string f(5, ' ');
+  EXPECT_EQ(read_text(23, f), kReadError);
+}
+
+TEST_F(Lines, FieldsReadFromText) {
+  std::int32_t a = -1, b = -1;
+  EXPECT_EQ(read_fields("Sta  5" + std::string(21, ' ') + "033", "(T6, I2, T28, I3)", {a, b}), kReadOk);
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(b, 33);
+  EXPECT_EQ(read_fields("", "(T6, I2, T28, I3)", {a, b}), kReadOk);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 0);
+  EXPECT_EQ(read_fields("     xy", "(T6, I2)", {a}), kReadError);
+  EXPECT_EQ(read_fields(" 1 2", "(I4)", {a}), kReadOk);
+  EXPECT_EQ(a, 12);  // blanks ignored
+  EXPECT_EQ(read_fields("-8", "(I3)", {a}), kReadOk);
+  EXPECT_EQ(a, -8);
+  float r = 0;
+  EXPECT_EQ(read_fields("  25", "(F10.0)", {r}), kReadOk);
+  EXPECT_FLOAT_EQ(r, 25.0f);
+  EXPECT_EQ(read_fields("1234", "(F4.2)", {r}), kReadOk);
+  EXPECT_FLOAT_EQ(r, 12.34f);
+  EXPECT_EQ(read_fields("1.5", "(F4.2)", {r}), kReadOk);
+  EXPECT_FLOAT_EQ(r, 1.5f);
+  std::string zone(5, '?');
+  EXPECT_EQ(read_fields("Time zone of clock:GMT", "(T20, A5)", {zone}), kReadOk);
+  EXPECT_EQ(zone, "GMT  ");
+  EXPECT_EQ(read_fields("99999999999", "(I11)", {a}), kReadError);
+}
+
+TEST_F(Lines, WriteToUnattachedUnitReportsIt) {
+  EXPECT_EQ(write_text(30, "x"), kNotAttached);
+  std::string f(3, ' ');
+  EXPECT_EQ(read_text(30, f), kReadError);
+}
+
+TEST_F(Lines, ConsoleInputEndsWithEnd) {
+  const std::string input = "yes\r\nno";
+  platform::set_console_input_for_test(&input);
+  std::string f(4, ' ');
+  EXPECT_EQ(read_text(kConsole, f), kReadOk);
+  EXPECT_EQ(f, "yes ");
+  EXPECT_EQ(read_text(kConsole, f), kReadOk);
+  EXPECT_EQ(f, "no  ");
+  EXPECT_EQ(read_text(kConsole, f), kReadEnd);
+}
+
+TEST(Stop, MessageThenExitStatusAndFilesFlushed) {
+  const std::string p = (fs::temp_directory_path() / ("sunder_stop_" + std::to_string(::getpid()))).string();
+  EXPECT_EXIT(
+      {
+        platform::FileHandle h = platform::kNoFile;
+        platform::open_file(p, platform::Access::kWrite, h);
+        attach_stream(25, h);
+        write_text(25, "kept");
+        stop(kExitError, "Err - going");
+      },
+      ::testing::ExitedWithCode(1), "");
+  std::ifstream in(p, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(content, "kept\r\n");
+  fs::remove(p);
+  EXPECT_EXIT(stop(kExitNormal), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace sunder
