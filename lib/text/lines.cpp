@@ -23,11 +23,11 @@ struct LineBuilder {
   std::size_t pos = 0;
 
   void put(std::string_view text) {
+    const std::size_t end = pos + text.size();
     if (pos > line.size()) line.resize(pos, ' ');
-    const std::size_t overlap = std::min(text.size(), line.size() - pos);
-    line.replace(pos, overlap, text.substr(0, overlap));
-    line.append(text.substr(overlap));
-    pos += text.size();
+    if (end > line.size()) line.resize(end);
+    if (!text.empty()) std::memcpy(line.data() + pos, text.data(), text.size());
+    pos = end;
   }
   void put_blanks_then(std::size_t blanks, std::string_view text) {
     pos += blanks;
@@ -422,6 +422,9 @@ int run_read(const Layout& lay, std::initializer_list<Target> targets, std::stri
 }  // namespace
 
 int write_line(Unit unit, const Layout& lay, std::span<const Item> items) {
+  // The layout (A) with one text: the line is the text itself.
+  if (lay.single_text && items.size() == 1 && items[0].kind == Item::Kind::kText)
+    return emit_line(unit, items[0].text, true);
   int status = 0;
   run_layout(lay, items, scratch_line(), [&](std::string_view text, bool last) {
     const int s = emit_line(unit, text, !last || !lay.keep_line_open);

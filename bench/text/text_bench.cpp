@@ -1,0 +1,96 @@
+// Lines per second of the text layer's hot path: one 80-column line written
+// with the layout (A) to a file, and one line read back.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "lib/platform/file.h"
+#include "lib/text/lines.h"
+
+namespace {
+
+using namespace sunder;
+
+const std::string kLine =
+    "  -0.123456E+01  0.234567E+00 -0.345678E-01  0.456789E+02 -0.567890E+00  0.1234";
+
+std::string bench_path(const char* stem) {
+  return "/tmp/sunder_bench_" + std::string(stem) + "_" + std::to_string(::getpid());
+}
+
+void BM_WriteLineA(benchmark::State& state) {
+  const std::string path = bench_path("write");
+  platform::FileHandle h = platform::kNoFile;
+  platform::open_file(path, platform::Access::kWrite, h);
+  attach_stream(40, h);
+  const Layout& a = layout("(A)");
+  std::int64_t lines = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(write_line(40, a, {kLine}));
+    // Keep the file small: start over every 64 MB or so.
+    if ((++lines & 0xfffff) == 0) {
+      detach_stream(40);
+      platform::open_file(path, platform::Access::kWrite, h);
+      attach_stream(40, h);
+    }
+  }
+  detach_stream(40);
+  platform::remove_file(path);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WriteLineA);
+
+void BM_WriteText(benchmark::State& state) {
+  const std::string path = bench_path("text");
+  platform::FileHandle h = platform::kNoFile;
+  platform::open_file(path, platform::Access::kWrite, h);
+  attach_stream(41, h);
+  std::int64_t lines = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(write_text(41, kLine));
+    if ((++lines & 0xfffff) == 0) {
+      detach_stream(41);
+      platform::open_file(path, platform::Access::kWrite, h);
+      attach_stream(41, h);
+    }
+  }
+  detach_stream(41);
+  platform::remove_file(path);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WriteText);
+
+void BM_ReadLine(benchmark::State& state) {
+  const std::string path = bench_path("read");
+  {
+    platform::FileHandle h = platform::kNoFile;
+    platform::open_file(path, platform::Access::kWrite, h);
+    attach_stream(42, h);
+    for (int i = 0; i < 1000000; ++i) write_text(42, kLine);
+    detach_stream(42);
+  }
+  platform::FileHandle h = platform::kNoFile;
+  platform::open_file(path, platform::Access::kRead, h);
+  attach_stream(43, h);
+  char field[80];
+  for (auto _ : state) {
+    if (read_text(43, std::span<char>(field, 80)) != kReadOk) {
+      state.PauseTiming();
+      detach_stream(43);
+      platform::open_file(path, platform::Access::kRead, h);
+      attach_stream(43, h);
+      state.ResumeTiming();
+    }
+    benchmark::DoNotOptimize(field);
+  }
+  detach_stream(43);
+  platform::remove_file(path);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ReadLine);
+
+}  // namespace
+
+BENCHMARK_MAIN();
