@@ -122,6 +122,11 @@ bool matches(std::string_view pat, std::string_view name) {
   return at(0, 0) != 0;
 }
 
+// A switch such as /b; a word with a second slash is an absolute path.
+bool is_switch(const std::string& word) {
+  return word.size() >= 2 && word[0] == '/' && word.find('/', 1) == std::string::npos;
+}
+
 bool is_regular_file(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -266,7 +271,7 @@ int run_del(const std::vector<std::string>& args) {
   std::vector<std::string> targets;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() >= 2 && a[0] == '/') {
+    if (is_switch(a)) {
       if (same_ignoring_case(a, "/q") || same_ignoring_case(a, "/f")) continue;
       complain("Invalid switch - " + a);
       return 1;
@@ -287,7 +292,7 @@ int run_dir(const std::vector<std::string>& args, const Output& out) {
   std::string pattern;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a.size() >= 2 && a[0] == '/') {
+    if (is_switch(a)) {
       if (same_ignoring_case(a, "/b") || same_ignoring_case(a, "/on") ||
           same_ignoring_case(a, "/o:n") || same_ignoring_case(a, "/a-d") ||
           same_ignoring_case(a, "/a:-d"))

@@ -1,0 +1,169 @@
+// Wildcard expansion: the command processor writes a bare, name-ordered
+// listing of the pattern into a list file, which is read back and filtered.
+#include "lib/shell/get_filenames.h"
+
+#include <algorithm>
+#include <string>
+
+#include "lib/files/file_exists.h"
+#include "lib/files/open_file.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/messages/nerrmsg.h"
+#include "lib/shell/system_call.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+
+namespace sunder {
+namespace {
+
+constexpr std::size_t kListNameLength = 12;
+constexpr std::size_t kCommandLength = 70;
+constexpr std::size_t kLineLength = 60;
+constexpr std::size_t kMessageLength = 80;
+constexpr std::size_t kNameLength = 12;
+constexpr std::size_t kLongestPattern = 46;
+constexpr int kMaxLines = 10000;
+
+struct State {
+  bool initialised = false;
+  Unit listUnit = -1;
+};
+
+State state;
+
+// Characters with which a pattern would reach beyond the listing command:
+// chaining, piping, redirection, escapes, quotes, variables, groups.
+bool refused_character(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u < 0x20 || u == 0x7f) return true;
+  return std::string_view("&|<>^\"%!();`").find(c) != std::string_view::npos;
+}
+
+void refuse_unsafe_pattern(std::string_view pattern) {
+  if (std::none_of(pattern.begin(), pattern.end(), refused_character)) return;
+  std::string shown(pattern);
+  for (char& c : shown) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) c = '?';
+  }
+  nerrmsg("*get_filenames: pattern refused (no & | < > ^ \" % ! ( ) ; ` or control "
+          "characters): [" + shown + "]",
+          2);
+}
+
+bool skipped(std::string_view line) {
+  if (line[0] == '.') return true;
+  if (line.substr(0, 8).find("NULL") != std::string_view::npos) return true;
+  if (line.substr(9, 3) == "NUL") return true;
+  return line.substr(0, 8) == "        ";
+}
+
+}  // namespace
+
+std::int32_t get_filenames(std::string_view pattern, std::span<std::string> names,
+                           std::int32_t& nfiles, std::int32_t maxfiles,
+                           platform::CommandRunner runner, std::int32_t ktest) {
+  std::string message = blanks(kMessageLength);
+  if (ktest >= 1) {
+    render(message, "(3A)", {" >In get_filenames, pattern=[", pattern, "]"});
+    mesag_to_log(message, " ", 2);
+  }
+  const std::string_view wanted = used(pattern);
+  // Before any command runs: the pattern goes into a command line.
+  refuse_unsafe_pattern(wanted);
+
+  if (!state.initialised) {
+    state.listUnit = nextlu();
+    system_call(" ", "initialize", runner, ktest);
+    state.initialised = true;
+  }
+
+  if (wanted.size() > kLongestPattern)
+    nerrmsg("ERROR in get_filenames: filename pattern too long", 4);
+
+  std::string listName = blanks(kListNameLength);
+  render(listName, "(A, I2.2)", {"dir_fil$.", state.listUnit});
+  const std::string_view list = used(listName);
+
+  // The whole command, also for a pattern too long for the command field.
+  const std::string command = "dir /b /on " + std::string(wanted) + " >" + std::string(list);
+  if (ktest >= 2) {
+    mesag_to_log(field("  dosCmd: " + field(command, kCommandLength), kMessageLength), " ", 2);
+  }
+  if (ktest >= 3) {
+    // Paused: an empty line goes on, anything else is run as a command first.
+    for (;;) {
+      const std::string reply =
+          ask_text("Paused; Enter to go on, or type a command to run:", 40);
+      if (used(reply).empty()) break;
+      runner(used(reply));
+    }
+  }
+
+  system_call(command, "dos", runner, ktest);
+  if (ktest >= 2) mesag_to_log("DIR cmd ran, to file", " ", 2);
+  wait_seconds(2.0f);
+
+  if (!file_exists(list)) nerrmsg("Dir file not created in get_filenames; stop", 2);
+
+  std::int32_t status = 0;
+  opnfil(state.listUnit, list, "input", 2, status);
+  if (status != 0) {
+    render(message, "(3A, I4)",
+           {field("In get_filenames, Stop: Err opening DIR file for \"", 50), pattern, "\":",
+            status});
+    mesag_to_log(message, " ", 4);
+  }
+
+  const std::int32_t capacity =
+      std::min<std::int32_t>(maxfiles, static_cast<std::int32_t>(names.size()));
+  std::string line = blanks(kLineLength);
+  std::int32_t c = 1;
+  bool full = false;  // a name came with no room left in the caller's array
+  for (int i = 1; i <= kMaxLines; ++i) {
+    const int read = read_text(state.listUnit, line);
+    if (read == kReadEnd) break;
+    if (read != kReadOk) {
+      mesag_to_log("In get_filenames, DIR file read err", " ", 2);
+      // The caller sees no files; the list file stays for a look at it.
+      nfiles = 0;
+      close_unit(state.listUnit);
+      return 0;
+    }
+    if (ktest >= 3) write_line(kConsole, "(I4, 2A)", {i, "th Line: ", line});
+    if (skipped(line)) continue;
+    if (c > capacity) {
+      full = true;
+      break;
+    }
+    names[static_cast<std::size_t>(c - 1)] = line.substr(0, kNameLength);
+    ++c;
+    if (c > maxfiles) break;
+  }
+  close_unit(state.listUnit);
+
+  nfiles = c - 1;
+  if (nfiles == 0) nerrmsg("No files to join, stop", 2);
+  if (nfiles >= maxfiles || full) {
+    nfiles = std::min(nfiles, maxfiles);
+    nerrmsg("*Too many files match wildcard pattern in get_filenames", 2);
+  }
+
+  if (ktest <= 1) {
+    const std::int16_t deleted = runner("del " + std::string(list) + " ");
+    if (deleted != 0) {
+      render(message, "(A, I3)", {"In get_filenames, Stop: Dir file deleting err=", deleted});
+      nerrmsg(message, 2);
+    }
+  }
+  if (ktest >= 1) {
+    render(message, "(A, I2)", {" <Lv get_filenames, nfiles=", nfiles});
+    mesag_to_log(message, " ", 2);
+  }
+  return 0;
+}
+
+void reset_get_filenames_for_test() { state = State(); }
+
+}  // namespace sunder

@@ -1,0 +1,91 @@
+// The length of a named file, taken from the file system. Names are found
+// as the command processor finds them: letter case does not count.
+#include "lib/shell/len_file.h"
+
+#include <string>
+#include <vector>
+
+#include "lib/files/text_case.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/platform/file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+
+namespace sunder {
+namespace {
+
+constexpr std::size_t kNameLength = 12;
+constexpr std::size_t kMessageLength = 80;
+constexpr std::int64_t kNoLength = -99;
+constexpr std::int64_t kNotFound = -2;
+constexpr std::int64_t kReadFailed = -5;
+
+bool same_ignoring_case(std::string a, std::string b) {
+  to_lower(a);
+  to_lower(b);
+  return a == b;
+}
+
+// The size of the file of that name, or of the one file whose name differs
+// from it in letter case only. Returns a platform status.
+int size_of(const std::string& path, std::size_t name_start, std::int64_t& bytes) {
+  if (platform::file_exists(path)) return platform::file_size(path, bytes);
+  const std::string directory = path.substr(0, name_start);
+  const std::string name = path.substr(name_start);
+  std::vector<std::string> names;
+  if (name.empty() || platform::list_directory(directory.empty() ? "." : directory, names) != 0)
+    return platform::kNotFound;
+  const std::string* found = nullptr;
+  for (const auto& n : names) {
+    if (!same_ignoring_case(n, name)) continue;
+    if (found != nullptr) return platform::kNotFound;  // several: none is meant
+    found = &n;
+  }
+  if (found == nullptr) return platform::kNotFound;
+  return platform::file_size(directory + *found, bytes);
+}
+
+}  // namespace
+
+std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std::int32_t ktest) {
+  (void)runner;  // the length comes from the file system, no listing is run
+  if (ktest >= 1) write_free(kConsole, {">>In len_file, file= ", file});
+
+  const std::string path(used(file));
+  // The name part follows the last directory separator.
+  const std::size_t separator = path.find_last_of("\\/");
+  const std::size_t nslash = separator == std::string::npos ? 0 : separator + 1;
+  std::string filenameFromInput = field(std::string_view(path).substr(nslash), kNameLength);
+  if (ktest >= 2) {
+    write_free(kConsole, {"filenameFromInput,nslash=[", filenameFromInput, "],",
+                          static_cast<int>(nslash)});
+  }
+  to_lower(filenameFromInput);
+
+  std::int64_t length = kNoLength;
+  std::int64_t code = 0;
+  std::int64_t bytes = 0;
+  const int status = path.empty() ? platform::kNotFound : size_of(path, nslash, bytes);
+  if (status == platform::kFileOk) {
+    length = bytes;
+  } else if (status == platform::kNotFound) {
+    std::string message = blanks(kMessageLength);
+    render(message, "(2A)", {"File not found, len_file: ", file});
+    mesag(message, 2);
+    render(message, "(4A)",
+           {"Input and Dir filenames: ", filenameFromInput, ", ", blanks(kNameLength)});
+    mesag(message, 2);
+    code = kNotFound;
+  } else {
+    mesag_to_log("Err reading DIR file;len_file", " ", 2);
+    code = kReadFailed;
+  }
+
+  if (ktest >= 1) write_free(kConsole, {"<<Leaving, len_file=", static_cast<long long>(length)});
+  return length != kNoLength ? length : code;
+}
+
+void reset_len_file_for_test() {}
+
+}  // namespace sunder
