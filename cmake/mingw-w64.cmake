@@ -4,8 +4,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(SUNDER_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${SUNDER_MINGW_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${SUNDER_MINGW_PREFIX}-g++)
+# The posix thread model: its C++ runtime has std::mutex and std::thread,
+# which GoogleTest needs (winpthreads is linked in statically).
+set(CMAKE_C_COMPILER ${SUNDER_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SUNDER_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${SUNDER_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${SUNDER_MINGW_PREFIX})
