@@ -1,0 +1,150 @@
+// Clock reading with a fixed test clock: as it is, and in local time through
+// a time-zone file of the test's own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "lib/calendar/clock.h"
+#include "lib/calendar/local_time.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/platform/clock.h"
+#include "lib/platform/console.h"
+#include "lib/platform/timezone_path.h"
+
+namespace fs = std::filesystem;
+using namespace sunder;
+
+namespace {
+
+struct Reading {
+  std::int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, hundredths = 0;
+  std::string zone = "Loc";
+};
+
+class ClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    std::string tmpl = (fs::temp_directory_path() / "sunder_clock_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    fs::current_path(dir_);
+    zone_file_ = (dir_ / "TimeZone.PC").string();
+    platform::set_timezone_file_path_for_test(&zone_file_);
+    reset_units_for_test();
+    reset_mesag_for_test();
+    reset_mesag_to_log_for_test();
+    reset_local_time_for_test();
+    platform::capture_console_output_for_test(&console_);
+    std::int32_t lu = -30;
+    mesag("Initialize", lu);
+    ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
+  }
+  void TearDown() override {
+    platform::set_test_clock(nullptr);
+    platform::capture_console_output_for_test(nullptr);
+    platform::set_timezone_file_path_for_test(nullptr);
+    reset_units_for_test();
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+  static void set_clock(int year, int month, int day, int hour, int minute, int second, int ms) {
+    platform::ClockReading r;
+    r.year = year, r.month = month, r.day = day;
+    r.hour = hour, r.minute = minute, r.second = second, r.millisecond = ms;
+    platform::set_test_clock(&r);
+  }
+  static Reading local(std::int32_t level = 0) {
+    Reading r;
+    system_time_local(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.zone, level);
+    return r;
+  }
+  fs::path home_, dir_;
+  std::string zone_file_;
+  std::string console_;
+};
+
+TEST_F(ClockTest, ClockAsItIsWithHundredthsCut) {
+  set_clock(2026, 12, 7, 9, 5, 7, 349);
+  Reading r;
+  system_date_time(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths);
+  EXPECT_EQ(r.day, 7);
+  EXPECT_EQ(r.month, 12);
+  EXPECT_EQ(r.year, 2026);
+  EXPECT_EQ(r.hour, 9);
+  EXPECT_EQ(r.minute, 5);
+  EXPECT_EQ(r.second, 7);
+  EXPECT_EQ(r.hundredths, 34);
+  set_clock(2026, 12, 7, 23, 59, 59, 999);
+  system_date_time(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths);
+  EXPECT_EQ(r.hundredths, 99);
+}
+
+TEST_F(ClockTest, WithoutAZoneFileTheClockIsLocal) {
+  set_clock(2026, 7, 1, 14, 5, 9, 0);
+  Reading r = local();
+  EXPECT_EQ(r.hour, 14);
+  EXPECT_EQ(r.zone, "PDT");
+  set_clock(2026, 1, 1, 14, 5, 9, 0);
+  r = local();
+  EXPECT_EQ(r.hour, 14);
+  EXPECT_EQ(r.day, 1);
+  EXPECT_EQ(r.zone, "PST");
+  EXPECT_EQ(console_, "");
+}
+
+TEST_F(ClockTest, ClockOnGmtIsShifted) {
+  std::ofstream(zone_file_) << "Computer clock is: GMT\nHrs: -8  0  P\n";
+  set_clock(2026, 1, 3, 5, 30, 12, 560);
+  const Reading r = local();
+  EXPECT_EQ(r.day, 2);
+  EXPECT_EQ(r.month, 1);
+  EXPECT_EQ(r.year, 2026);
+  EXPECT_EQ(r.hour, 21);
+  EXPECT_EQ(r.minute, 30);
+  EXPECT_EQ(r.second, 12);
+  EXPECT_EQ(r.hundredths, 56);
+  EXPECT_EQ(r.zone, "PST");
+}
+
+TEST_F(ClockTest, LevelTwoTracesAroundLocalTime) {
+  set_clock(2026, 7, 1, 14, 5, 9, 0);
+  const Reading r = local(2);
+  EXPECT_EQ(r.hour, 14);
+  EXPECT_EQ(r.zone, "PDT");
+  const std::string& c = console_;
+  const std::size_t in = c.find(" >>In system_time_local\n");
+  const std::size_t going = c.find(
+      " Going to local_time: nday,nMth,nYr, nHr,nMin           1           7        2026"
+      "          38           5\n");
+  const std::size_t local_in = c.find("   >>In local_time\n");
+  const std::size_t local_out = c.find("   <<Lv local_time\n");
+  const std::size_t back = c.find(
+      " Back from local_time: nday,nMth,nYr, nHr,nMin           1           7        2026"
+      "          14           5\n");
+  const std::size_t out = c.find(" <<Lv system_time_local\n");
+  ASSERT_NE(out, std::string::npos) << c;
+  EXPECT_LT(in, going);
+  EXPECT_LT(going, local_in);
+  EXPECT_LT(local_in, local_out);
+  EXPECT_LT(local_out, back);
+  EXPECT_LT(back, out);
+}
+
+TEST_F(ClockTest, RejectedReadingComesBackWithoutTheTraceHour) {
+  set_clock(2026, 7, 1, 14, 5, 9, 0);
+  Reading r;
+  r.zone = "UTC";
+  system_time_local(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.zone, 1);
+  EXPECT_EQ(r.hour, 14);
+  EXPECT_EQ(r.zone, "Unk");
+  EXPECT_NE(console_.find("*In local_time: Bad incoming time"), std::string::npos);
+}
+
+}  // namespace
