@@ -1,0 +1,202 @@
+// get_filenames: the listing through the command processor, its filters and
+// limits, the list file, refused patterns, and the CPU its pause takes.
+#include "lib/shell/get_filenames.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lib/files/open_file.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/messages/nerrmsg.h"
+#include "lib/platform/console.h"
+#include "lib/platform/process.h"
+#include "lib/shell/system_call.h"
+
+namespace fs = std::filesystem;
+using namespace sunder;
+
+namespace {
+
+std::string contents(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void touch(const std::string& name) { std::ofstream(name) << "x\n"; }
+
+std::set<std::string> files() {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
+  return names;
+}
+
+double cpu_seconds() {
+  rusage usage {};
+  ::getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A runner that leaves a trace when any command reaches it.
+std::int16_t tell_tale_runner(std::string_view) {
+  touch("runner_was_called");
+  return 0;
+}
+
+class GetFilenamesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    std::string tmpl = (fs::temp_directory_path() / "sunder_getfn_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+    fs::current_path(dir_);
+    reset_units_for_test();
+    reset_open_file_for_test();
+    reset_mesag_for_test();
+    reset_mesag_to_log_for_test();
+    reset_nerrmsg_for_test();
+    reset_system_call_for_test();
+    reset_get_filenames_for_test();
+    names_.assign(200, "untouched");
+    platform::capture_console_output_for_test(&console_);
+  }
+  void TearDown() override {
+    platform::capture_console_output_for_test(nullptr);
+    reset_units_for_test();
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+  std::int32_t expand(std::string_view pattern, std::int32_t ktest,
+                      platform::CommandRunner runner = platform::run_command) {
+    std::int32_t nfiles = -7;
+    EXPECT_EQ(get_filenames(pattern, names_, nfiles, 200, runner, ktest), 0);
+    return nfiles;
+  }
+
+  fs::path home_;
+  fs::path dir_;
+  std::string console_;
+  std::vector<std::string> names_;
+};
+
+// In a death test's child: console lines to stderr, where the test reads them.
+void console_to_stderr() {
+  platform::capture_console_output_for_test(nullptr);
+  ::dup2(2, 1);
+}
+
+TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
+  for (const char* n : {"chan002.v2", "chan001.v2", "Chan003.V2", "NULLDATA.V2", "XNULL.V2",
+                        "nullfile.v2", ".hidden.v2", "averyveryverylongname.v2",
+                        "abcdefghxNULx.v2", "        .v2", "other.v1"})
+    touch(n);
+
+  // Level 0: five names in name order, the rest of the array untouched, the
+  // list file gone, one call-log line; the two-second pause costs no CPU.
+  const double cpu_before = cpu_seconds();
+  const auto wall_before = std::chrono::steady_clock::now();
+  EXPECT_EQ(expand("*.v2                ", 0), 5);
+  const double cpu = cpu_seconds() - cpu_before;
+  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall_before;
+  std::fprintf(stderr, "get_filenames call: %.3f s wall, %.4f s CPU\n", wall.count(), cpu);
+  EXPECT_GE(wall.count(), 2.0);
+  EXPECT_LT(cpu, 0.1);
+  EXPECT_EQ(std::vector<std::string>(names_.begin(), names_.begin() + 6),
+            (std::vector<std::string>{"averyveryver", "chan001.v2  ", "chan002.v2  ",
+                                      "Chan003.V2  ", "nullfile.v2 ", "untouched"}));
+  EXPECT_FALSE(fs::exists("dir_fil$.14"));
+  const std::string log = contents("sysCalls.log");
+  EXPECT_NE(log.find(", dos:[dir /b /on *.v2 >dir_fil$.14]\r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find('\n'), log.size() - 1);  // one line
+  EXPECT_EQ(console_, "");
+
+  // Second call, level 2: 199 names (one fewer than the array), a pattern of
+  // 47 characters (counted, and listed all the same), the same list unit,
+  // system_call not initialised again, the list file kept.
+  for (int i = 0; i < 199; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d.v2", i);
+    touch(name);
+  }
+  const std::string long_pattern = "f" + std::string(43, '*') + ".v2";
+  ASSERT_EQ(long_pattern.size(), 47u);
+  console_.clear();
+  EXPECT_EQ(expand(long_pattern, 2), 199);
+  EXPECT_EQ(names_[0], "f000.v2     ");
+  EXPECT_EQ(names_[198], "f198.v2     ");
+  EXPECT_EQ(names_[199], "untouched");
+  EXPECT_GE(nerrmsg("x", 0), 1);  // the overlong pattern, counted silently
+  EXPECT_TRUE(fs::exists("dir_fil$.14"));
+  EXPECT_EQ(console_.find("initialized"), std::string::npos) << console_;
+  EXPECT_NE(console_.find("  dosCmd: dir /b /on f****"), std::string::npos) << console_;
+  EXPECT_NE(console_.find("DIR cmd ran, to file"), std::string::npos) << console_;
+  EXPECT_NE(console_.find(" <Lv get_filenames, nfiles=**"), std::string::npos) << console_;
+  const std::string both = contents("sysCalls.log");
+  EXPECT_EQ(std::count(both.begin(), both.end(), '\n'), 2);
+}
+
+TEST_F(GetFilenamesTest, NoMatchEndsTheRun) {
+  touch("a.v1");
+  EXPECT_EXIT(
+      {
+        console_to_stderr();
+        expand("*.v2", 0);
+      },
+      ::testing::ExitedWithCode(1), "No files to join, stop\n\\*Terminating\\*");
+}
+
+TEST_F(GetFilenamesTest, TwoHundredNamesAreTooMany) {
+  for (int i = 0; i < 200; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "g%03d.v2", i);
+    touch(name);
+  }
+  EXPECT_EXIT(
+      {
+        console_to_stderr();
+        expand("*.v2", 0);
+      },
+      ::testing::ExitedWithCode(1), "\\*Too many files match wildcard pattern in get_filenames");
+}
+
+TEST_F(GetFilenamesTest, PatternsThatReachTheCommandProcessorAreRefused) {
+  touch("keep.v2");
+  touch("keep.txt");
+  const std::set<std::string> before = files();
+  const char* patterns[] = {"*.v2&del *.*", "*.v2|rm -f keep.v2", "*.v2>x", "<x",  "a^b",
+                            "\"*.v2",       "%PATH%",             "!x!",    "(x)", "x;rm keep.v2",
+                            "`rm keep.v2`", "a\tb",               "a\nb"};
+  for (const char* p : patterns) {
+    SCOPED_TRACE(p);
+    EXPECT_EXIT(
+        {
+          console_to_stderr();
+          std::int32_t nfiles = 0;
+          get_filenames(p, names_, nfiles, 200, tell_tale_runner, 0);
+        },
+        ::testing::ExitedWithCode(1), "pattern refused(.|\n)*\\*Terminating\\*");
+  }
+  // No listing, no call log, no runner call: only the message file is new.
+  std::set<std::string> after = files();
+  EXPECT_EQ(after.erase("_error.msg"), 1u);
+  EXPECT_EQ(after, before);
+  EXPECT_NE(contents("_error.msg").find("*get_filenames: pattern refused"), std::string::npos);
+}
+
+}  // namespace
