@@ -8,6 +8,7 @@
 #include "lib/files/file_exists.h"
 #include "lib/files/open_file.h"
 #include "lib/files/units.h"
+#include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/messages/nerrmsg.h"
 #include "lib/shell/system_call.h"
@@ -47,9 +48,8 @@ void refuse_unsafe_pattern(std::string_view pattern) {
     const auto u = static_cast<unsigned char>(c);
     if (u < 0x20 || u == 0x7f) c = '?';
   }
-  nerrmsg("*get_filenames: pattern refused (no & | < > ^ \" % ! ( ) ; ` or control "
-          "characters): [" + shown + "]",
-          2);
+  mesag("*get_filenames: pattern refused: [" + shown + "]", 2);
+  nerrmsg("*A pattern may not hold & | < > ^ \" % ! ( ) ; ` or control characters", 2);
 }
 
 bool skipped(std::string_view line) {
