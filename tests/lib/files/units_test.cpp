@@ -21,7 +21,14 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string child_console;
-void dump_child_console() { std::fputs(child_console.c_str(), stderr); }
+// Console lines with "\n" ends whatever the platform's, for the patterns below.
+void dump_child_console() {
+  std::string text;
+  for (char c : child_console) {
+    if (c != '\r') text += c;
+  }
+  std::fputs(text.c_str(), stderr);
+}
 
 // In a death test's child: console output goes to stderr at exit, where the
 // death test looks for it.

@@ -24,7 +24,14 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string child_console;
-void dump_child_console() { std::fputs(child_console.c_str(), stderr); }
+// Console lines with "\n" ends whatever the platform's, for the patterns below.
+void dump_child_console() {
+  std::string text;
+  for (char c : child_console) {
+    if (c != '\r') text += c;
+  }
+  std::fputs(text.c_str(), stderr);
+}
 void console_to_stderr() {
   child_console.clear();
   platform::capture_console_output_for_test(&child_console);
