@@ -1,7 +1,6 @@
 // File dates: the fixed zone eight hours behind GMT (seven in daylight time),
 // both clocks, short texts, missing files, and times outside 1970..2038.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -23,13 +22,22 @@ using namespace std::chrono;
 
 namespace {
 
+// A fresh scratch directory under the system's temporary directory.
+fs::path scratch_dir(const std::string& stem) {
+  static int serial = 0;
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (;;) {
+    fs::path p = fs::temp_directory_path() /
+                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
+    if (fs::create_directory(p)) return p;
+  }
+}
+
 class FileDateTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_filedate_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = scratch_dir("sunder_filedate_");
     fs::current_path(dir_);
     reset_units_for_test();
     reset_mesag_for_test();

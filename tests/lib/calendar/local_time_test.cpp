@@ -1,8 +1,8 @@
 // Local time: file mode with time-zone files of the test's own (never the
 // machine's), coordinate mode, daylight saving, day changes and tracing.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +22,17 @@ using namespace sunder;
 
 namespace {
 
+// A fresh scratch directory under the system's temporary directory.
+fs::path scratch_dir(const std::string& stem) {
+  static int serial = 0;
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (;;) {
+    fs::path p = fs::temp_directory_path() /
+                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
+    if (fs::create_directory(p)) return p;
+  }
+}
+
 struct When {
   std::int32_t day, month, year, hour, minute;
   std::string zone;
@@ -32,9 +43,7 @@ class LocalTimeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_localtime_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = scratch_dir("sunder_localtime_");
     fs::current_path(dir_);
     zone_file_ = (dir_ / "TimeZone.PC").string();
     platform::set_timezone_file_path_for_test(&zone_file_);

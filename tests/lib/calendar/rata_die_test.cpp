@@ -18,15 +18,24 @@ using namespace sunder;
 
 namespace {
 
+// A fresh scratch directory under the system's temporary directory.
+fs::path scratch_dir(const std::string& stem) {
+  static int serial = 0;
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (;;) {
+    fs::path p = fs::temp_directory_path() /
+                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
+    if (fs::create_directory(p)) return p;
+  }
+}
+
 // Every test runs in a directory of its own ("_error.msg" lands there) with
 // the console captured.
 class RataDieTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_ratadie_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = scratch_dir("sunder_ratadie_");
     fs::current_path(dir_);
     reset_mesag_for_test();
     reset_nerrmsg_for_test();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -25,13 +26,22 @@ using namespace sunder;
 
 namespace {
 
+// A fresh scratch directory under the system's temporary directory.
+fs::path scratch_dir(const std::string& stem) {
+  static int serial = 0;
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  for (;;) {
+    fs::path p = fs::temp_directory_path() /
+                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
+    if (fs::create_directory(p)) return p;
+  }
+}
+
 class MesagToLogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_mesg2log_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    dir_ = scratch_dir("sunder_mesg2log_");
     fs::current_path(dir_);
     zone_file_ = (dir_ / "TimeZone.PC").string();  // missing unless a test writes it
     platform::set_timezone_file_path_for_test(&zone_file_);
