@@ -251,9 +251,8 @@ int delete_one(const std::string& target) {
     return status;
   }
   if (is_regular_file(target)) return ::unlink(target.c_str()) == 0 ? 0 : 1;
-  const auto names = files_in(where.directory, [&](const std::string& n) {
-    return same_ignoring_case(n, where.name);
-  });
+  const auto names = files_in(
+      where.directory, [&](const std::string& n) { return same_ignoring_case(n, where.name); });
   if (names.empty()) {
     complain("Could Not Find " + target);
     return 1;

@@ -94,8 +94,7 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   if (ktest >= 3) {
     // Paused: an empty line goes on, anything else is run as a command first.
     for (;;) {
-      const std::string reply =
-          ask_text("Paused; Enter to go on, or type a command to run:", 40);
+      const std::string reply = ask_text("Paused; Enter to go on, or type a command to run:", 40);
       if (used(reply).empty()) break;
       runner(used(reply));
     }
@@ -110,9 +109,9 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   std::int32_t status = 0;
   opnfil(state.listUnit, list, "input", 2, status);
   if (status != 0) {
-    render(message, "(3A, I4)",
-           {field("In get_filenames, Stop: Err opening DIR file for \"", 50), pattern, "\":",
-            status});
+    render(
+        message, "(3A, I4)",
+        {field("In get_filenames, Stop: Err opening DIR file for \"", 50), pattern, "\":", status});
     mesag_to_log(message, " ", 4);
   }
 

@@ -58,8 +58,8 @@ std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std
   const std::size_t nslash = separator == std::string::npos ? 0 : separator + 1;
   std::string filenameFromInput = field(std::string_view(path).substr(nslash), kNameLength);
   if (ktest >= 2) {
-    write_free(kConsole, {"filenameFromInput,nslash=[", filenameFromInput, "],",
-                          static_cast<int>(nslash)});
+    write_free(kConsole,
+               {"filenameFromInput,nslash=[", filenameFromInput, "],", static_cast<int>(nslash)});
   }
   to_lower(filenameFromInput);
 

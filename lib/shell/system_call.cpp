@@ -136,8 +136,9 @@ void run_in_batch(const std::string& command, CommandRunner runner, std::int32_t
 
   runner("echo >" + state.readyName + " ");
   if (ktest >= 2) {
-    write_free(kConsole,
-               {"SysCall.bat and BatIsRdy written; wait for BatIsRdy, then SysCallr.Bsy, to be deleted"});
+    write_free(
+        kConsole,
+        {"SysCall.bat and BatIsRdy written; wait for BatIsRdy, then SysCallr.Bsy, to be deleted"});
   }
 
   bool gone = wait_for_removal(state.readyName, waited);

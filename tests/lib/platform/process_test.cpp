@@ -107,7 +107,8 @@ TEST_F(ProcessTest, WindowsWildcardRules) {
   // name.* takes the name with any extension and without one.
   EXPECT_EQ(listing("chan.*"), "chan\r\nchan.v1\r\n");
   // A plain * spans dots.
-  EXPECT_EQ(listing("*v2*"), "a.b.v2\r\nchan0001.v2\r\nchan001.v2\r\nchan1.v2\r\nx.v2\r\nx.v2x\r\nxv2\r\n");
+  EXPECT_EQ(listing("*v2*"),
+            "a.b.v2\r\nchan0001.v2\r\nchan001.v2\r\nchan1.v2\r\nx.v2\r\nx.v2x\r\nxv2\r\n");
 }
 
 TEST_F(ProcessTest, DirWithoutMatchLeavesAnEmptyFile) {

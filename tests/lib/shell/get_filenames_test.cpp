@@ -46,7 +46,7 @@ std::set<std::string> files() {
 }
 
 double cpu_seconds() {
-  rusage usage {};
+  rusage usage{};
   ::getrusage(RUSAGE_SELF, &usage);
   auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -102,9 +102,9 @@ void console_to_stderr() {
 }
 
 TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
-  for (const char* n : {"chan002.v2", "chan001.v2", "Chan003.V2", "NULLDATA.V2", "XNULL.V2",
-                        "nullfile.v2", ".hidden.v2", "averyveryverylongname.v2",
-                        "abcdefghxNULx.v2", "        .v2", "other.v1"})
+  for (const char* n :
+       {"chan002.v2", "chan001.v2", "Chan003.V2", "NULLDATA.V2", "XNULL.V2", "nullfile.v2",
+        ".hidden.v2", "averyveryverylongname.v2", "abcdefghxNULx.v2", "        .v2", "other.v1"})
     touch(n);
 
   // Level 0: five names in name order, the rest of the array untouched, the
@@ -179,9 +179,13 @@ TEST_F(GetFilenamesTest, PatternsThatReachTheCommandProcessorAreRefused) {
   touch("keep.v2");
   touch("keep.txt");
   const std::set<std::string> before = files();
-  const char* patterns[] = {"*.v2&del *.*", "*.v2|rm -f keep.v2", "*.v2>x", "<x",  "a^b",
-                            "\"*.v2",       "%PATH%",             "!x!",    "(x)", "x;rm keep.v2",
-                            "`rm keep.v2`", "a\tb",               "a\nb"};
+  const char* patterns[] = {"*.v2&del *.*", "*.v2|rm -f keep.v2",
+                            "*.v2>x",       "<x",
+                            "a^b",          "\"*.v2",
+                            "%PATH%",       "!x!",
+                            "(x)",          "x;rm keep.v2",
+                            "`rm keep.v2`", "a\tb",
+                            "a\nb"};
   for (const char* p : patterns) {
     SCOPED_TRACE(p);
     EXPECT_EXIT(
@@ -190,7 +194,8 @@ TEST_F(GetFilenamesTest, PatternsThatReachTheCommandProcessorAreRefused) {
           std::int32_t nfiles = 0;
           get_filenames(p, names_, nfiles, 200, tell_tale_runner, 0);
         },
-        ::testing::ExitedWithCode(1), "pattern refused: \\[(.|\n)*\\*A pattern may not hold(.|\n)*\\*Terminating\\*");
+        ::testing::ExitedWithCode(1),
+        "pattern refused: \\[(.|\n)*\\*A pattern may not hold(.|\n)*\\*Terminating\\*");
   }
   // No listing, no call log, no runner call: only the message file is new.
   std::set<std::string> after = files();

@@ -82,8 +82,7 @@ TEST_F(LenFileTest, SixtyFourBitLengths) {
 
 TEST_F(LenFileTest, MissingFileGivesMinusTwoAndTwoMessages) {
   EXPECT_EQ(len_file("C:\\work\\Mesg2Log.err", counting_runner, 0), -2);
-  EXPECT_NE(console_.find("File not found, len_file: C:\\work\\Mesg2Log.err\n"),
-            std::string::npos)
+  EXPECT_NE(console_.find("File not found, len_file: C:\\work\\Mesg2Log.err\n"), std::string::npos)
       << console_;
   EXPECT_NE(console_.find("Input and Dir filenames: mesg2log.err,\n"), std::string::npos)
       << console_;

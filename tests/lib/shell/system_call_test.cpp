@@ -141,9 +141,9 @@ TEST_F(SystemCallTest, InitialisationOptionsAndCallLogForms) {
               std::string::npos)
         << console_;
     EXPECT_NE(console_.find(c.seconds), std::string::npos) << console_;
-    EXPECT_EQ(console_.find("*Bad waitTime input to system_call; will use default") !=
-                  std::string::npos,
-              c.bad_wait_time)
+    EXPECT_EQ(
+        console_.find("*Bad waitTime input to system_call; will use default") != std::string::npos,
+        c.bad_wait_time)
         << console_;
     EXPECT_TRUE(commands.empty());
     EXPECT_FALSE(fs::exists("sysCalls.log"));  // initialisation writes no call-log line
@@ -255,8 +255,7 @@ TEST_F(SystemCallTest, EarlierBusyFlagTimesOut) {
         feed("y\n");
         system_call("echo a", "dos+", platform::run_command, 0);
       },
-      ::testing::ExitedWithCode(1),
-      "\\*In system_call, sysCallr.bsy not deleted after 1.0s; stop");
+      ::testing::ExitedWithCode(1), "\\*In system_call, sysCallr.bsy not deleted after 1.0s; stop");
   EXPECT_FALSE(fs::exists("sysCall.bat"));  // nothing handed over
 }
 
