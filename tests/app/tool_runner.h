@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace apptest {
 
 namespace fs = std::filesystem;
@@ -94,6 +96,9 @@ inline RunResult run_tool(const fs::path& dir, const std::vector<std::string>& a
   r.err = read_file(errPath);
   fs::remove(outPath);
   fs::remove(errPath);
+  // A sanitizer build reports on the standard error.
+  EXPECT_FALSE(r.err.find("Sanitizer") != std::string::npos) << r.err;
+  EXPECT_FALSE(r.err.find("runtime error") != std::string::npos) << r.err;
   return r;
 }
 
