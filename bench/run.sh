@@ -4,7 +4,9 @@
 # Volumes are generated once into $BENCH_DIR (default /tmp/sunder-bench) and
 # kept there; every run works in a fresh directory that is removed afterwards.
 # Reports the median wall time, CPU time (user+system) and peak RSS of each,
-# and sunder's wall-time ratio to cp.
+# and sunder's wall-time ratio to cp. With REF=1 a third command joins the
+# rotation, dd with 1 MiB blocks: a plain read/write copier in user space, for
+# comparison with cp, which copies inside the kernel where it can.
 set -euo pipefail
 
 exe=$(readlink -f "${1:?usage: run.sh SUNDER_EXE [SIZE ...]}")
@@ -36,7 +38,7 @@ for size in "${sizes[@]}"; do
   vol="$dir/vol$size.v2"
   [ -f "$vol" ] || python3 "$here/gen_volume.py" "$vol" --size "$size"
   name=$(basename "$vol")
-  rm -f "$dir/sunder.$size" "$dir/cp.$size"
+  rm -f "$dir/sunder.$size" "$dir/cp.$size" "$dir/dd.$size"
   for ((i = 1; i <= runs; i++)); do
     work=$(mktemp -d "$dir/run.XXXXXX")
     ln "$vol" "$work/$name" 2>/dev/null || ln -s "$vol" "$work/$name"
@@ -45,8 +47,15 @@ for size in "${sizes[@]}"; do
     work=$(mktemp -d "$dir/run.XXXXXX")
     (cd "$work" && timed "$dir/cp.$size" cp "$vol" copy)
     rm -rf "$work"
+    if [ "${REF:-0}" = 1 ]; then
+      work=$(mktemp -d "$dir/run.XXXXXX")
+      (cd "$work" && timed "$dir/dd.$size" dd if="$vol" of=copy bs=1M)
+      rm -rf "$work"
+    fi
   done
-  for tool in sunder cp; do
+  tools=(sunder cp)
+  [ "${REF:-0}" = 1 ] && tools+=(dd)
+  for tool in "${tools[@]}"; do
     f="$dir/$tool.$size"
     printf "%-6s %-7s %9s %9s %11s\n" "$size" "$tool" "$(median "$f" 1)" "$(median "$f" 2)" \
       "$(median "$f" 3)"
