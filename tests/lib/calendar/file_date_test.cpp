@@ -73,6 +73,14 @@ class FileDateTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
+  // The captured console with the platform's line ends as "\n".
+  std::string con() const {
+    std::string s;
+    for (char ch : console_) {
+      if (ch != '\r') s += ch;
+    }
+    return s;
+  }
   fs::path home_, dir_;
   std::string console_;
 };
@@ -87,7 +95,7 @@ TEST_F(FileDateTest, EpochIsTheAfternoonBefore) {
   EXPECT_EQ(at(0), "12/31/69|16:00:00 ");
   EXPECT_EQ(at(0, 12), "12/31/69|04:00:00p");
   EXPECT_EQ(at(0, 0), "12/31/69|16:00:00 ");
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
 }
 
 TEST_F(FileDateTest, OneBillionSecondsIsInDaylightTime) {
@@ -146,7 +154,7 @@ TEST_F(FileDateTest, ShortTextsGiveStatusOneAndBlanks) {
   file_date_status("vol.v2", date, time, 24, status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(date + time, std::string(16, ' '));
-  EXPECT_EQ(console_, "*fileDate/or fileTime < 8/or 9 chrs in fildat\n"
+  EXPECT_EQ(con(), "*fileDate/or fileTime < 8/or 9 chrs in fildat\n"
                       "*fileDate/or fileTime < 8/or 9 chrs in fildat\n");
 }
 
@@ -157,8 +165,8 @@ TEST_F(FileDateTest, MissingFileGivesStatusTwoAndKeepsTheTexts) {
   EXPECT_EQ(status, 2);
   EXPECT_EQ(date, "unchanged");
   EXPECT_EQ(time, "unchanged");
-  EXPECT_NE(console_.find("In file_date, file doesn't exist: nothere.v2\n"), std::string::npos)
-      << console_;
+  EXPECT_NE(con().find("In file_date, file doesn't exist: nothere.v2\n"), std::string::npos)
+      << con();
   // A name longer than the usual field is written whole to the message file.
   const std::string long_name(60, 'n');
   EXPECT_EQ(file_date(long_name, date, time, 24), 2);
@@ -179,7 +187,7 @@ TEST_F(FileDateTest, TraceGoesToTheMessageFile) {
   std::string date(8, ' '), time(9, ' ');
   EXPECT_EQ(file_date("vol.v2", date, time, -24), 0);
   close_unit(30);
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
   const std::string expected =
       " >>In file_date, lulog,k12or24=          30         -24\r\n"
       " iStatus=  0  File infoArray:\r\n"

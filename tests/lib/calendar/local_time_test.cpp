@@ -83,8 +83,16 @@ class LocalTimeTest : public ::testing::Test {
   }
   std::size_t count(const std::string& what) const {
     std::size_t n = 0;
-    for (std::size_t at = 0; (at = console_.find(what, at)) != std::string::npos; ++at) ++n;
+    for (std::size_t at = 0; (at = con().find(what, at)) != std::string::npos; ++at) ++n;
     return n;
+  }
+  // The captured console with the platform's line ends as "\n".
+  std::string con() const {
+    std::string s;
+    for (char ch : console_) {
+      if (ch != '\r') s += ch;
+    }
+    return s;
   }
   fs::path home_, dir_;
   std::string zone_file_;
@@ -112,7 +120,7 @@ TEST_F(LocalTimeTest, WithoutAFileTheClockIsPacificLocalTime) {
   // An incoming GMT time is taken as local standard time: daylight adds an hour.
   expect_when(file_mode(1, 7, 2026, 14, 5, "GMT"), 1, 7, 2026, 15, 5, "PDT", 0);
   expect_when(file_mode(1, 1, 2026, 14, 5, "Local"), 1, 1, 2026, 14, 5, "PST  ", 0);
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
 }
 
 TEST_F(LocalTimeTest, GmtFileShiftsAcrossDayMonthAndYearEnds) {
@@ -125,7 +133,7 @@ TEST_F(LocalTimeTest, GmtFileShiftsAcrossDayMonthAndYearEnds) {
   expect_when(file_mode(1, 3, 2024, 2, 0, "GMT"), 29, 2, 2024, 18, 0, "PST", -8);
   // The clock's own word "Loc" is the computer's clock: still shifted from GMT.
   expect_when(file_mode(3, 1, 2026, 5, 30, "Loc"), 2, 1, 2026, 21, 30, "PST", -8);
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
 }
 
 TEST_F(LocalTimeTest, NegativeShiftWithMinutes) {
@@ -143,7 +151,7 @@ TEST_F(LocalTimeTest, LocalFileIgnoresItsShiftsButNamesTheZone) {
   zone_file("Clock zone here:   Local\r\nHrs: -8 30  P\r\n");
   expect_when(file_mode(1, 7, 2026, 14, 5, "Loc"), 1, 7, 2026, 14, 5, "PDT", 0);
   expect_when(file_mode(1, 1, 2026, 14, 5, "Loc"), 1, 1, 2026, 14, 5, "PST", 0);
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
 }
 
 TEST_F(LocalTimeTest, FileIsReadOnceARun) {
@@ -160,7 +168,7 @@ TEST_F(LocalTimeTest, MissingSecondLineIsAReadErrorWithoutShift) {
   EXPECT_EQ(w.day, 3);
   EXPECT_EQ(w.hour, 5);
   EXPECT_EQ(w.minute, 30);
-  EXPECT_EQ(count("*In local_time, c:\\timeZone..pc read err; assume local time\n"), 1u) << console_;
+  EXPECT_EQ(count("*In local_time, c:\\timeZone..pc read err; assume local time\n"), 1u) << con();
   // Read once: no second message.
   file_mode(3, 1, 2026, 5, 30, "Loc");
   EXPECT_EQ(count("read err"), 1u);
@@ -173,7 +181,7 @@ TEST_F(LocalTimeTest, UnknownClockZoneIsReportedOnEveryCall) {
   expect_when(file_mode(1, 1, 2026, 12, 0, "Loc"), 1, 1, 2026, 12, 0, "EST", 0);
   file_mode(1, 1, 2026, 12, 0, "Loc");
   EXPECT_EQ(count("*In local_time, c:\\timeZone.pc time zone err; assume local time\n"), 2u)
-      << console_;
+      << con();
 }
 
 TEST_F(LocalTimeTest, RejectedInputsLeaveTheTimeAndSayUnk) {
@@ -181,9 +189,9 @@ TEST_F(LocalTimeTest, RejectedInputsLeaveTheTimeAndSayUnk) {
   expect_when(file_mode(1, 7, 2026, 14, 5, "gmt"), 1, 7, 2026, 14, 5, "Unk", -1);
   expect_when(file_mode(1, 7, 2026, 14, 5, "UTC  "), 1, 7, 2026, 14, 5, "Unk  ", -1);
   EXPECT_EQ(count("*In local_time: Bad incoming time\n"), 3u);
-  EXPECT_NE(console_.find(" input:Loc             0           7        2026\n"), std::string::npos)
-      << console_;
-  EXPECT_NE(console_.find(" input:UTC             1           7        2026\n"), std::string::npos);
+  EXPECT_NE(con().find(" input:Loc             0           7        2026\n"), std::string::npos)
+      << con();
+  EXPECT_NE(con().find(" input:UTC             1           7        2026\n"), std::string::npos);
 }
 
 TEST_F(LocalTimeTest, CoordinateModePicksZonesByLongitude) {
@@ -196,7 +204,7 @@ TEST_F(LocalTimeTest, CoordinateModePicksZonesByLongitude) {
   expect_when(convert(20.0f, -155.0f, 1, 7, 2026, 12, 0, "GMT"), 1, 7, 2026, 2, 0, "HST", -10);
   expect_when(convert(61.0f, -150.0f, 1, 7, 2026, 12, 0, "GMT"), 1, 7, 2026, 4, 0, "ADT", -9);
   expect_when(convert(48.0f, 10.0f, 1, 7, 2026, 12, 0, "GMT"), 1, 7, 2026, 12, 0, "Unk", 0);
-  EXPECT_EQ(console_, "");
+  EXPECT_EQ(con(), "");
 }
 
 TEST_F(LocalTimeTest, FarWestPointsWithoutARowAreUnkWithoutAnEarlierShift) {
@@ -211,7 +219,7 @@ TEST_F(LocalTimeTest, CoordinateModeComplainsButGoesOn) {
   EXPECT_EQ(count("*In local_time, timeZone not GMT\n"), 1u);
   expect_when(convert(34.0f, -200.0f, 3, 1, 2026, 5, 30, "GMT"), 3, 1, 2026, 5, 30, "Unk", 0);
   expect_when(convert(90.5f, -118.0f, 3, 1, 2026, 5, 30, "GMT"), 2, 1, 2026, 21, 30, "PST", -8);
-  EXPECT_EQ(count("*In local_time: lat,lon args bad\n"), 2u) << console_;
+  EXPECT_EQ(count("*In local_time: lat,lon args bad\n"), 2u) << con();
 }
 
 TEST_F(LocalTimeTest, HourPlus24AsksForTheTraceFromThenOn) {
@@ -225,12 +233,12 @@ TEST_F(LocalTimeTest, HourPlus24AsksForTheTraceFromThenOn) {
       "   <<Lv local_time\n"
       "      with Local Hr,Mn, Mo/Dy/Yr= 21 30  1  2 2026 PST\n"
       "             GMT Hr,Mn, Mo/Dy/Yr=  5 30  1  3 2026  shift= -8\n";
-  EXPECT_EQ(console_, expected);
+  EXPECT_EQ(con(), expected);
   // The switch stays on: a plain call traces its shift and result lines.
   console_.clear();
   file_mode(3, 1, 2026, 5, 30, "GMT");
-  EXPECT_EQ(console_.find("   >>In local_time"), std::string::npos);
-  EXPECT_NE(console_.find("   <<Lv local_time\n"), std::string::npos);
+  EXPECT_EQ(con().find("   >>In local_time"), std::string::npos);
+  EXPECT_NE(con().find("   <<Lv local_time\n"), std::string::npos);
   close_unit(30);
   EXPECT_NE(contents("run.log").find("   >>In local_time\r\n"), std::string::npos);
 }
