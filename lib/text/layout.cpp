@@ -169,10 +169,13 @@ Layout compile_layout(std::string_view notation) {
     return result;
   }
   result.reuse_from = reuse_from;
-  for (const LayoutOp& op : result.ops) {
+  for (std::size_t i = 0; i < result.ops.size(); ++i) {
+    const LayoutOp& op = result.ops[i];
     if (op.kind == LayoutOp::Kind::kA || op.kind == LayoutOp::Kind::kI ||
-        op.kind == LayoutOp::Kind::kF)
+        op.kind == LayoutOp::Kind::kF) {
       result.has_data_op = true;
+      if (i >= reuse_from) result.reuse_has_data = true;
+    }
   }
   result.keep_line_open = !result.ops.empty() && result.ops.back().kind == LayoutOp::Kind::kDollar;
   result.single_text = result.ops.size() == 1 && result.ops[0].kind == LayoutOp::Kind::kA &&

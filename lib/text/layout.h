@@ -31,6 +31,7 @@ struct Layout {
   std::size_t reuse_from = 0; // where a layout is taken up again when items remain
   bool keep_line_open = false;  // ends with $
   bool has_data_op = false;     // at least one A, I or F
+  bool reuse_has_data = false;  // the part taken up again holds an A, I or F
   bool single_text = false;     // exactly (A): one text, the whole line
   bool valid = false;           // false: the notation did not parse
 };

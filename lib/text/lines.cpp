@@ -150,7 +150,7 @@ void run_layout(const Layout& lay, std::span<const Item> items, std::string& lin
   std::size_t op = 0;
   for (;;) {
     if (op == lay.ops.size()) {
-      if (item < items.size() && lay.has_data_op) {
+      if (item < items.size() && lay.reuse_has_data) {
         if (!emit(std::string_view(line), false)) return;
         b.reset();
         op = lay.reuse_from;
@@ -331,7 +331,7 @@ void assign_text(const Target& t, std::string_view f) {
   if (f.size() >= len) {
     std::memcpy(t.text.data(), f.data() + (f.size() - len), len);
   } else {
-    std::memcpy(t.text.data(), f.data(), f.size());
+    if (!f.empty()) std::memcpy(t.text.data(), f.data(), f.size());
     std::memset(t.text.data() + f.size(), ' ', len - f.size());
   }
 }
@@ -352,7 +352,7 @@ int run_read(const Layout& lay, std::initializer_list<Target> targets, std::stri
   };
   while (target != targets.end()) {
     if (op == lay.ops.size()) {
-      if (!lay.has_data_op) return kReadOk;
+      if (!lay.reuse_has_data) return kReadOk;
       int status = next_record(record);
       if (status != kReadOk) return status;
       pos = 0;

@@ -74,6 +74,13 @@ TEST(Layout, BadNotationsAreRefusedNotCrashed) {
   EXPECT_TRUE(compile_layout("( a , i3 )").valid);
 }
 
+TEST(Layout, ReuseOfAGroupWithoutDataItemsEnds) {
+  // Items left, but the group taken up again asks for none: no endless lines.
+  EXPECT_EQ(render_line("(A, 2(/, ))", {"a", "b", "c"}), "a");
+  std::int32_t n = 0;
+  EXPECT_EQ(read_fields("12", "(I2, 2(/))", {n, n}), kReadError);  // no second record in a text
+}
+
 TEST(Layout, CompiledOncePerNotation) {
   const Layout& first = layout("(A, I6)");
   const Layout& second = layout("(A, I6)");
