@@ -305,9 +305,9 @@ int run_dir(const std::vector<std::string>& args, const Output& out) {
     }
     pattern = a;
   }
-  if (pattern.empty()) pattern = "*";
+  if (pattern.empty()) pattern.assign(1, '*');  // assign(1, c): g++ 12 warns wrongly on = "*"
   SplitName where = split_name(pattern);
-  if (where.name.empty()) where.name = "*";
+  if (where.name.empty()) where.name.assign(1, '*');
   const std::string pat = translate_pattern(where.name);
   const auto names =
       files_in(where.directory, [&](const std::string& n) { return matches(pat, n); });
