@@ -55,8 +55,8 @@ void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txt
   }
 }
 
-void write_channel_line(const TextLine& line) {
-  if (write_text(run_state().luOut, used(std::string_view(line.data(), line.size()))) != 0) {
+void write_channel_line(std::string_view line) {
+  if (write_text(run_state().luOut, used(line)) != 0) {
     write_failed();
   }
 }

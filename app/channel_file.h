@@ -18,7 +18,7 @@ using Header = std::array<TextLine, kHeaderLines>;
 // outside 0..999 or any failure ends the run.
 void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txthdr);
 // One body line, without its trailing blanks.
-void write_channel_line(const TextLine& line);
+void write_channel_line(std::string_view line);
 // Closes the file and gives it the volume's modification time (when the
 // volume's time is known); a file left undated is remembered for the note.
 void close_channel_file(bool haveTime, std::int64_t volumeMtime);

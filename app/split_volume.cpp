@@ -115,9 +115,12 @@ void split_volume(std::string_view volume) {
     const bool selected = rs.allChans || StaChn == rs.wantedChan;
     if (selected) open_channel_file(StaChn, iVol, Txthdr);
 
-    // The body, streamed: each line is written as soon as it is read.
+    // The body, streamed: each line is written as soon as it is read, as the
+    // view the text layer hands out (its 80-character field without the
+    // trailing blanks), so an unchanged line is passed on without a copy.
     for (std::int32_t lineNo = 11; lineNo <= kMaxLinesPerRecord; ++lineNo) {
-      const int st = read_text(rs.luIn, line);
+      std::string_view body;
+      const int st = read_view(rs.luIn, kLineLength, body);
       if (st == kReadEnd) {
         mesag("End-of-chn flag not found.", 2);
         stop(kExitError);
@@ -128,9 +131,12 @@ void split_volume(std::string_view volume) {
         mesag(text, 2);
         stop(kExitError);
       }
-      if (lineNo == 41 && rs.ktest >= 1) write_free(kConsole, {view(line)});
-      if (selected) write_channel_line(line);
-      if (line[0] == '/' && line[1] == '&') break;
+      if (lineNo == 41 && rs.ktest >= 1) {
+        put_field(line, body);
+        write_free(kConsole, {view(line)});
+      }
+      if (selected) write_channel_line(body);
+      if (body.starts_with("/&")) break;
     }
 
     if (selected) {

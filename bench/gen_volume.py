@@ -82,7 +82,9 @@ def main():
     a = ap.parse_args()
     if a.size:
         size = parse_size(a.size)
-        records = max(4, min(999, size // 100000))
+        # Records of about 1 MB (12,000 lines, a long three-component record),
+        # at most 999 to a volume.
+        records = max(4, min(999, size // 1000000))
         per_line = LINE + len(EOL)
         body = max(2, size // records // per_line - 10)
         if body > 99000:

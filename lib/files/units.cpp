@@ -52,7 +52,7 @@ int connect_unit(Unit unit, std::string_view name, UnitMode mode) {
   platform::FileHandle handle = platform::kNoFile;
   const int status = platform::open_file(path, access_of(mode), handle);
   if (status != platform::kFileOk) return status;
-  if (attach_stream(unit, handle) != 0) {
+  if (attach_stream(unit, handle, mode == UnitMode::kInput) != 0) {
     platform::close_file(handle);
     return 1;
   }

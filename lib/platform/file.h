@@ -34,6 +34,19 @@ int write_file(FileHandle handle, const void* buffer, std::size_t n);
 // Returns 0 or an OS error number.
 int close_file(FileHandle handle);
 
+// Reading a big file without copying it: a read-only view of length bytes at
+// offset (a multiple of map_granularity()). Returns 0, or nonzero when the
+// platform or the file does not allow it (the caller then reads normally).
+int map_view(FileHandle handle, std::int64_t offset, std::size_t length, const char*& view);
+void unmap_view(const char* view, std::size_t length);
+std::size_t map_granularity();
+// The length of an open file; -1 when it cannot be told.
+std::int64_t file_length(FileHandle handle);
+// Appends length bytes of the file in, from offset, to the file out at its
+// current position, inside the operating system where it can (no copy through
+// the program). Returns 0 or an OS error number.
+int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length);
+
 // True when a regular file (not a directory) of that name exists.
 bool file_exists(std::string_view path);
 bool directory_exists(std::string_view path);

@@ -1,9 +1,13 @@
 // Files on POSIX: descriptors, stat, utimensat, opendir.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +83,60 @@ int write_file(FileHandle handle, const void* buffer, std::size_t n) {
 
 int close_file(FileHandle handle) {
   if (::close(static_cast<int>(handle)) != 0) return errno > 0 ? errno : 5;
+  return kFileOk;
+}
+
+int map_view(FileHandle handle, std::int64_t offset, std::size_t length, const char*& view) {
+  view = nullptr;
+  if (length == 0) return EINVAL;
+  void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, static_cast<int>(handle),
+                   static_cast<off_t>(offset));
+  if (p == MAP_FAILED) return errno > 0 ? errno : EINVAL;
+  ::madvise(p, length, MADV_SEQUENTIAL);
+  view = static_cast<const char*>(p);
+  return kFileOk;
+}
+
+void unmap_view(const char* view, std::size_t length) {
+  if (view != nullptr) ::munmap(const_cast<char*>(view), length);
+}
+
+std::size_t map_granularity() { return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
+
+std::int64_t file_length(FileHandle handle) {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
+  off_t from = static_cast<off_t>(offset);
+  while (length > 0) {
+    const ssize_t n = ::copy_file_range(static_cast<int>(in), &from, static_cast<int>(out),
+                                        nullptr, length, 0);
+    if (n > 0) {
+      length -= static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) return EIO;  // the source ended early
+    if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
+        errno != EBADF)
+      return errno;
+    break;  // not possible between these files: copy through a buffer
+  }
+  if (length == 0) return kFileOk;
+  constexpr std::size_t kChunk = 1 << 16;
+  std::unique_ptr<char[]> buffer(new char[kChunk]);
+  while (length > 0) {
+    const ssize_t n = ::pread(static_cast<int>(in), buffer.get(), std::min(kChunk, length), from);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n == 0 ? EIO : errno;
+    const int status = write_file(out, buffer.get(), static_cast<std::size_t>(n));
+    if (status != kFileOk) return status;
+    from += n;
+    length -= static_cast<std::size_t>(n);
+  }
   return kFileOk;
 }
 

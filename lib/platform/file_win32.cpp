@@ -2,7 +2,9 @@
 // FindFirstFileA. Sizes and times are 64-bit throughout.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "lib/platform/file.h"
 
@@ -105,6 +107,43 @@ int write_file(FileHandle handle, const void* buffer, std::size_t n) {
 
 int close_file(FileHandle handle) {
   if (!CloseHandle(as_handle(handle))) return last_error();
+  return kFileOk;
+}
+
+// Views are not used on Windows: the text layer reads through its buffer.
+int map_view(FileHandle, std::int64_t, std::size_t, const char*& view) {
+  view = nullptr;
+  return ERROR_NOT_SUPPORTED;
+}
+
+void unmap_view(const char*, std::size_t) {}
+
+std::size_t map_granularity() { return 1 << 16; }
+
+std::int64_t file_length(FileHandle handle) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(as_handle(handle), &size)) return -1;
+  return size.QuadPart;
+}
+
+// Reads at an offset; note that on a synchronous handle this moves the file
+// position of in as well.
+int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
+  constexpr std::size_t kChunk = 1 << 16;
+  std::vector<char> buffer(kChunk);
+  while (length > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset & 0xffffffff);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min(kChunk, length));
+    if (!ReadFile(as_handle(in), buffer.data(), want, &got, &at)) return last_error();
+    if (got == 0) return ERROR_HANDLE_EOF;
+    const int status = write_file(out, buffer.data(), got);
+    if (status != kFileOk) return status;
+    offset += got;
+    length -= got;
+  }
   return kFileOk;
 }
 

@@ -14,8 +14,6 @@
 namespace sunder {
 namespace {
 
-constexpr std::string_view kFileLineEnd = "\r\n";
-
 // Puts characters into a line at a column position; a gap is filled with
 // blanks, a position before the end overwrites.
 struct LineBuilder {
@@ -206,55 +204,8 @@ int emit_line(Unit unit, std::string_view text, bool with_end) {
   }
   StreamBuffer* s = stream_of(unit);
   if (s == nullptr) return kNotAttached;
-  int status = stream_write(*s, text.data(), text.size());
-  if (status == 0 && with_end) status = stream_write(*s, kFileLineEnd.data(), kFileLineEnd.size());
-  return status;
-}
-
-// Reads one line into field (cut or padded); CR before LF dropped.
-int read_into(StreamBuffer& s, char* out, std::size_t n) {
-  std::size_t copied = 0;
-  std::size_t length = 0;
-  char last = 0;
-  bool any = false;
-  for (;;) {
-    if (s.in_pos == s.in_end) {
-      if (s.in_eof || s.in_error) break;
-      if (!s.in) s.in = std::make_unique<char[]>(kStreamBufferSize);
-      const std::int64_t got = platform::read_file(s.handle, s.in.get(), kStreamBufferSize);
-      s.in_pos = 0;
-      s.in_end = got > 0 ? static_cast<std::size_t>(got) : 0;
-      if (got < 0) {
-        s.in_error = true;
-        break;
-      }
-      if (got == 0) {
-        s.in_eof = true;
-        break;
-      }
-    }
-    const char* start = s.in.get() + s.in_pos;
-    const std::size_t avail = s.in_end - s.in_pos;
-    const char* nl = static_cast<const char*>(std::memchr(start, '\n', avail));
-    const std::size_t len = nl != nullptr ? static_cast<std::size_t>(nl - start) : avail;
-    any = true;
-    if (copied < n) {
-      const std::size_t take = std::min(len, n - copied);
-      std::memcpy(out + copied, start, take);
-      copied += take;
-    }
-    if (len > 0) last = start[len - 1];
-    length += len;
-    s.in_pos += len + (nl != nullptr ? 1 : 0);
-    if (nl != nullptr) break;
-  }
-  if (!any) {
-    std::memset(out, ' ', n);
-    return s.in_error ? kReadError : kReadEnd;
-  }
-  if (last == '\r' && length <= n) copied = length - 1;
-  std::memset(out + copied, ' ', n - copied);
-  return kReadOk;
+  if (with_end) return stream_write_line(*s, text);
+  return stream_write(*s, text.data(), text.size());
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -499,22 +450,27 @@ std::string render_line(std::string_view notation, std::initializer_list<Item> i
   return result;
 }
 
-int read_text(Unit unit, std::span<char> target) {
+int read_view(Unit unit, std::size_t max_length, std::string_view& line) {
   if (unit == kConsole) {
-    std::string line;
-    const int status = platform::console_read_line(line);
-    if (status != 0) {
-      std::memset(target.data(), ' ', target.size());
-      return status < 0 ? kReadEnd : kReadError;
-    }
-    const std::size_t n = std::min(line.size(), target.size());
-    std::memcpy(target.data(), line.data(), n);
-    std::memset(target.data() + n, ' ', target.size() - n);
+    static std::string console_line;
+    const int status = platform::console_read_line(console_line);
+    line = std::string_view(console_line).substr(0, status == 0 ? max_length : 0);
+    if (status != 0) return status < 0 ? kReadEnd : kReadError;
     return kReadOk;
   }
   StreamBuffer* s = stream_of(unit);
+  line = {};
   if (s == nullptr) return kReadError;
-  return read_into(*s, target.data(), target.size());
+  const int status = stream_read_view(*s, max_length, line);
+  return status == 0 ? kReadOk : status < 0 ? kReadEnd : kReadError;
+}
+
+int read_text(Unit unit, std::span<char> target) {
+  std::string_view line;
+  const int status = read_view(unit, target.size(), line);
+  if (!line.empty()) std::memcpy(target.data(), line.data(), line.size());
+  std::memset(target.data() + line.size(), ' ', target.size() - line.size());
+  return status;
 }
 
 int read_text(Unit unit, std::string& target) {

@@ -40,6 +40,11 @@ void render(std::string& target, std::string_view notation, std::initializer_lis
 // The rendered line as it comes, at the columns written (for tests and messages).
 std::string render_line(std::string_view notation, std::initializer_list<Item> items);
 
+// One line as a view, cut to at most max_length characters, without its line
+// end; valid until the next read on the unit. Writing exactly that view with
+// write_text passes the line on unchanged; where the platform allows, such
+// lines go from file to file without a copy through the program.
+int read_view(Unit unit, std::size_t max_length, std::string_view& line);
 // One line into a fixed-length field (layout (A)): cut to the field, or
 // blank-padded. Returns kReadOk, kReadEnd or kReadError.
 int read_text(Unit unit, std::span<char> field);

@@ -16,8 +16,9 @@ inline constexpr Unit kConsole = 6;
 inline constexpr Unit kMaxUnit = 99;
 
 // Puts an open file on a unit (the unit must not be attached). Returns 0, or
-// 1 when the unit is out of range or already attached.
-int attach_stream(Unit unit, platform::FileHandle handle);
+// 1 when the unit is out of range or already attached. A file opened for
+// reading only may be read through views of the file itself, not a buffer.
+int attach_stream(Unit unit, platform::FileHandle handle, bool read_only = false);
 // Flushes and closes the unit's file; 0, or the error of the flush or close.
 // A unit that is not attached gives 0.
 int detach_stream(Unit unit);

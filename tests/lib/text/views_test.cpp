@@ -1,0 +1,157 @@
+// Reading through views of the file and passing lines on unchanged: the same
+// lines and the same bytes as through the buffer, whatever the line ends,
+// lengths and places in the file.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "lib/platform/file.h"
+#include "lib/text/fields.h"
+#include "lib/text/lines.h"
+
+namespace sunder {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Views : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("sunder_views_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    close_all_streams();
+    fs::remove_all(dir_);
+  }
+  std::string path(const char* name) { return (dir_ / name).string(); }
+  static void spit(const std::string& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+  }
+  static std::string slurp(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void open(Unit u, const std::string& p, platform::Access access, bool read_only) {
+    platform::FileHandle h = platform::kNoFile;
+    ASSERT_EQ(platform::open_file(p, access, h), 0);
+    ASSERT_EQ(attach_stream(u, h, read_only), 0);
+  }
+  // Every line of the file as read_view gives it (cut to max), and the last status.
+  static std::vector<std::string> lines_of(Unit u, std::size_t max, int& last) {
+    std::vector<std::string> out;
+    std::string_view line;
+    while ((last = read_view(u, max, line)) == kReadOk) out.emplace_back(line);
+    return out;
+  }
+  fs::path dir_;
+};
+
+// A file with every kind of line, some of them across the 1 MiB view boundaries.
+std::string awkward_file() {
+  std::string f;
+  const std::string row(78, '7');
+  for (int i = 0; i < 13000; ++i) f += row + (i % 3 == 0 ? "\n" : "\r\n");
+  f += "\r\n\n";                       // empty lines in both forms
+  f += std::string(3 << 20, 'L');      // a line longer than a view
+  f += "\r\n";
+  f += "x\r";                          // a CR that does not end a line
+  f += "y\r\n";
+  for (int i = 0; i < 20000; ++i) f += std::to_string(i) + "   \r\n";
+  f += "last without an end";
+  return f;
+}
+
+TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
+  const std::string p = path("awkward");
+  spit(p, awkward_file());
+  for (std::size_t max : {std::size_t{80}, std::size_t{5000}}) {
+    open(20, p, platform::Access::kRead, true);
+    open(21, p, platform::Access::kRead, false);
+    int viewed_end = 0, buffered_end = 0;
+    const auto viewed = lines_of(20, max, viewed_end);
+    const auto buffered = lines_of(21, max, buffered_end);
+    EXPECT_EQ(viewed_end, kReadEnd);
+    EXPECT_EQ(buffered_end, kReadEnd);
+    ASSERT_EQ(viewed.size(), buffered.size());
+    for (std::size_t i = 0; i < viewed.size(); ++i) ASSERT_EQ(viewed[i], buffered[i]) << "line " << i;
+    ASSERT_EQ(viewed.size(), 13000u + 2 + 1 + 1 + 20000 + 1);
+    EXPECT_EQ(viewed[13000], "");
+    EXPECT_EQ(viewed[13002], std::string(max, 'L'));
+    EXPECT_EQ(viewed[13003], "x\ry");
+    EXPECT_EQ(viewed.back(), "last without an end");
+    detach_stream(20);
+    detach_stream(21);
+  }
+}
+
+TEST_F(Views, EmptyAndOneLineFiles) {
+  const std::string p = path("small");
+  for (const char* content : {"", "\n", "one", "one\r\n"}) {
+    spit(p, content);
+    open(22, p, platform::Access::kRead, true);
+    int end = 0;
+    const auto lines = lines_of(22, 80, end);
+    EXPECT_EQ(end, kReadEnd) << content;
+    EXPECT_EQ(lines.size(), std::string(content).empty() ? 0u : 1u) << content;
+    detach_stream(22);
+  }
+}
+
+// Copies every line with write_text(used(line)), as the splitter writes body
+// lines, with an extra line of its own now and then.
+void copy_lines(Unit in, Unit out) {
+  std::string_view line;
+  int n = 0;
+  while (read_view(in, 80, line) == kReadOk) {
+    write_text(out, used(line));
+    if (++n % 5000 == 0) write_line(out, "(A, I6)", {"mark", n});
+  }
+}
+
+TEST_F(Views, LinesPassedOnGiveTheSameBytesAsCopies) {
+  const std::string p = path("awkward");
+  spit(p, awkward_file());
+  open(23, p, platform::Access::kRead, true);
+  open(24, path("viewed.out"), platform::Access::kWrite, false);
+  copy_lines(23, 24);
+  EXPECT_EQ(detach_stream(24), 0);
+  open(25, p, platform::Access::kRead, false);
+  open(26, path("buffered.out"), platform::Access::kWrite, false);
+  copy_lines(25, 26);
+  EXPECT_EQ(detach_stream(26), 0);
+  const std::string viewed = slurp(path("viewed.out"));
+  EXPECT_EQ(viewed, slurp(path("buffered.out")));
+  EXPECT_NE(viewed.find("mark 10000\r\n"), std::string::npos);
+  EXPECT_NE(viewed.find("\r\n19999\r\nlast without an end\r\n"), std::string::npos);
+}
+
+TEST_F(Views, ASourceClosedFirstStillReachesItsCopies) {
+  const std::string p = path("src");
+  std::string content;
+  for (int i = 0; i < 1000; ++i) content += "line " + std::to_string(i) + "\r\n";
+  spit(p, content);
+  open(27, p, platform::Access::kRead, true);
+  open(28, path("a.out"), platform::Access::kWrite, false);
+  open(29, path("b.out"), platform::Access::kWrite, false);
+  std::string_view line;
+  int i = 0;
+  while (read_view(27, 80, line) == kReadOk) write_text(i++ % 2 == 0 ? 28 : 29, line);
+  EXPECT_EQ(detach_stream(27), 0);  // the input goes first
+  EXPECT_EQ(detach_stream(28), 0);
+  EXPECT_EQ(detach_stream(29), 0);
+  std::string a, b;
+  for (int k = 0; k < 1000; ++k) (k % 2 == 0 ? a : b) += "line " + std::to_string(k) + "\r\n";
+  EXPECT_EQ(slurp(path("a.out")), a);
+  EXPECT_EQ(slurp(path("b.out")), b);
+}
+
+}  // namespace
+}  // namespace sunder
