@@ -68,7 +68,10 @@ void end_of_run() {
   RunState& rs = run_state();
   closing_note();
   if (rs.ktest == 0) {
-    platform::run_command("del syscalls.log ");
+    // The call log, by the name the command bridge gives it, and only when it
+    // is there: a user's file whose name differs only in letter case is not
+    // ours to delete, and a run without wildcards has no call log at all.
+    if (file_exists("sysCalls.log")) platform::run_command("del sysCalls.log ");
     if (file_exists("mesg2log.err") &&
         len_file("mesg2log.err", platform::run_command, rs.ktest) == 0) {
       platform::run_command("del mesg2log.err ");

@@ -89,6 +89,14 @@ TEST(CleanUp, NormalRunLeavesNoMarkerAndRemovesAnEmptyLogWriterFile) {
   EXPECT_FALSE(d.has("SplitWas.bad"));
   EXPECT_FALSE(d.has("mesg2log.err"));
   EXPECT_FALSE(d.has("syscalls.log"));
+  // No call log was made, so none is deleted: nothing to complain about, and
+  // a user's file of a similar name stays.
+  EXPECT_EQ(r.err, "");
+  ScratchDir e;
+  write_file(e / "vol.v2", record(2, 33));
+  write_file(e / "SYSCALLS.LOG", "mine\r\n");
+  ASSERT_EQ(run_tool(e.path, {"vol.v2"}).status, 0);
+  EXPECT_EQ(read_file(e / "SYSCALLS.LOG"), "mine\r\n");
 }
 
 TEST(CleanUp, TracingOrContentKeepsTheLogWriterFile) {
@@ -131,6 +139,7 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
   write_file(d / "d.v2", record(3, 41) + record(3, 42) + record(3, 43));
   write_file(d / "e.v1", record(1, 50));
   for (const char* v : {"a.v2", "b.v2", "c.v2", "d.v2"}) set_mtime(d / v, kVolumeTime);
+  write_file(d / "SYSCALLS.LOG", "mine\r\n");  // a user's file beside our call log
   RunResult r = run_tool(d.path, {"*.v2", "chan033", "junk"});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* f : {"chan033.v2", "chan034.v2", "chan040.v2", "chan041.v3", "chan043.v3"}) {
@@ -154,6 +163,7 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
     EXPECT_NE(n, "sysCalls.log");
   }
   EXPECT_FALSE(d.has("SplitWas.bad"));
+  EXPECT_EQ(read_file(d / "SYSCALLS.LOG"), "mine\r\n");
 }
 
 TEST(Wildcard, TwoStationsMeetingTheSameChannelFileStop) {
