@@ -9,8 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUNDER_WIN_BUILD:-$root/build-win}
 jobs=${SUNDER_JOBS:-2}
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
 cmake --build "$build" -j"$jobs"
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/sunder-wine.XXXXXX")
@@ -24,14 +23,16 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# The first start builds the prefix and takes several seconds; do it here,
-# not inside the first test's time limit. Keep one server running for the suite.
-wineboot -i >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p >/dev/null 2>&1 || true
+# One persistent server for the whole suite, and the prefix built (first
+# start: several seconds) before any test runs. Both start with their
+# standard handles on /dev/null: Wine's background services live on after
+# the program that woke them and would hold a test's output pipe open, so
+# CTest would wait for them at the end of each test.
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot -i </dev/null >/dev/null 2>&1 || true
 
 start=$(date +%s)
 status=0
-(cd "$build" && ctest --output-on-failure "$@") || status=$?
+(cd "$build" && ctest --output-on-failure --timeout 300 "$@") || status=$?
 echo "Windows suite under Wine: $(( $(date +%s) - start )) s, ctest status $status"
 exit $status
