@@ -51,6 +51,15 @@ bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
   return false;
 }
 
+// Are the first n header lines blank? Tabs and a DOS end-of-file mark
+// (Ctrl-Z) count as blank.
+bool blank_lines(int n) {
+  for (int i = 0; i < n; ++i) {
+    if (view(Txthdr[i]).find_first_not_of(" \t\x1a") != std::string_view::npos) return false;
+  }
+  return true;
+}
+
 [[noreturn]] void fatal(const std::string& text) {
   nerrmsg(text, 2);
   stop(kExitError);
@@ -80,10 +89,13 @@ void split_volume(std::string_view volume) {
   int readStatus = kReadOk;
   bool done = false;  // listed channels all found: the rest is not read
 
+  int headerLines = 0;  // lines of the header read last
   while (!done) {
+    headerLines = 0;
     for (TextLine& h : Txthdr) {
       readStatus = read_text(rs.luIn, h);
       if (readStatus != kReadOk) break;
+      ++headerLines;
     }
     if (readStatus != kReadOk) break;
 
@@ -156,6 +168,12 @@ void split_volume(std::string_view volume) {
 
   if (!done) {
     if (readStatus == kReadEnd && channel > 1) {
+      // Lines after the last flag that are not blank: the volume was cut
+      // short inside a record's header, and that record is lost.
+      if (!blank_lines(headerLines)) {
+        fatal("*Err - " + name + " ends inside the header of record " + std::to_string(channel) +
+              " (" + std::to_string(headerLines) + " of 10 lines); stop");
+      }
       if (rs.listedChans) {
         if (rs.nFound < rs.nChans) {
           write_line(kConsole, "(A, I3, A)",
