@@ -31,6 +31,39 @@ TextLine line;
 
 std::string_view view(const TextLine& t) { return std::string_view(t.data(), t.size()); }
 
+// Lines longer than a field are cut to it; the cut lines of the volume are
+// counted, and the first one's place kept, for one warning at its end.
+struct LongLines {
+  std::int32_t count = 0;
+  std::int32_t record = 0;
+  std::int32_t lineNo = 0;
+};
+LongLines longLines;
+
+// One line of the volume, cut to the 80-character field; reads one character
+// more than the field to see whether anything was cut.
+int read_volume_line(Unit lu, std::int32_t record, std::int32_t lineNo, std::string_view& text) {
+  const int st = read_view(lu, kLineLength + 1, text);
+  if (text.size() > kLineLength) {
+    text = text.substr(0, kLineLength);
+    if (longLines.count++ == 0) {
+      longLines.record = record;
+      longLines.lineNo = lineNo;
+    }
+  }
+  return st;
+}
+
+void warn_long_lines(const std::string& name) {
+  if (longLines.count == 0) return;
+  mesag("*Warning: " + name + ": " + std::to_string(longLines.count) +
+            " lines longer than 80 characters, cut to 80",
+        2);
+  mesag("  the first is line " + std::to_string(longLines.lineNo) + " of record " +
+            std::to_string(longLines.record),
+        2);
+}
+
 // The stage named by header line 1 (upper-cased in line): iVol and the header
 // line holding the station-channel number; false when no stage matches.
 bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
@@ -88,12 +121,15 @@ void split_volume(std::string_view volume) {
   std::int32_t channel = 1;
   int readStatus = kReadOk;
   bool done = false;  // listed channels all found: the rest is not read
+  longLines = LongLines{};
 
   int headerLines = 0;  // lines of the header read last
   while (!done) {
     headerLines = 0;
     for (TextLine& h : Txthdr) {
-      readStatus = read_text(rs.luIn, h);
+      std::string_view text;
+      readStatus = read_volume_line(rs.luIn, channel, headerLines + 1, text);
+      put_field(h, text);
       if (readStatus != kReadOk) break;
       ++headerLines;
     }
@@ -132,7 +168,7 @@ void split_volume(std::string_view volume) {
     // trailing blanks), so an unchanged line is passed on without a copy.
     for (std::int32_t lineNo = 11; lineNo <= kMaxLinesPerRecord; ++lineNo) {
       std::string_view body;
-      const int st = read_view(rs.luIn, kLineLength, body);
+      const int st = read_volume_line(rs.luIn, channel, lineNo, body);
       if (st == kReadEnd) {
         mesag("End-of-chn flag not found.", 2);
         stop(kExitError);
@@ -166,6 +202,7 @@ void split_volume(std::string_view volume) {
     ++channel;
   }
 
+  warn_long_lines(name);
   if (!done) {
     if (readStatus == kReadEnd && channel > 1) {
       // Lines after the last flag that are not blank: the volume was cut
