@@ -10,7 +10,9 @@ build=${SUNDER_WIN_BUILD:-$root/build-win}
 jobs=${SUNDER_JOBS:-2}
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
-cmake --build "$build" -j"$jobs"
+# A program that does not build shows as a failed test; the rest still run.
+build_status=0
+cmake --build "$build" -j"$jobs" -- -k || build_status=$?
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/sunder-wine.XXXXXX")
 export WINEPREFIX
@@ -34,5 +36,6 @@ wineboot -i </dev/null >/dev/null 2>&1 || true
 start=$(date +%s)
 status=0
 (cd "$build" && ctest --output-on-failure --timeout 300 "$@") || status=$?
-echo "Windows suite under Wine: $(( $(date +%s) - start )) s, ctest status $status"
+echo "Windows suite under Wine: $(( $(date +%s) - start )) s, build status $build_status, ctest status $status"
+[ "$build_status" -eq 0 ] || exit "$build_status"
 exit $status
