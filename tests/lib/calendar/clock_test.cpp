@@ -2,7 +2,6 @@
 // a time-zone file of the test's own.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,79 +11,34 @@
 #include "lib/calendar/local_time.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/messages/mesag_to_log.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
-#include "lib/platform/timezone_path.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
+using sunder::test::set_clock;
 
 namespace {
-
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
 
 struct Reading {
   std::int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, hundredths = 0;
   std::string zone = "Loc";
 };
 
-class ClockTest : public ::testing::Test {
+class ClockTest : public test::LibraryTest {
  protected:
+  ClockTest() : LibraryTest("sunder_clock_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_clock_");
-    fs::current_path(dir_);
-    zone_file_ = (dir_ / "TimeZone.PC").string();
-    platform::set_timezone_file_path_for_test(&zone_file_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_mesag_to_log_for_test();
-    reset_local_time_for_test();
-    platform::capture_console_output_for_test(&console_);
+    LibraryTest::SetUp();
+    use_own_zone_file();
     std::int32_t lu = -30;
     mesag("Initialize", lu);
     ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
-  }
-  void TearDown() override {
-    platform::set_test_clock(nullptr);
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_timezone_file_path_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static void set_clock(int year, int month, int day, int hour, int minute, int second, int ms) {
-    platform::ClockReading r;
-    r.year = year, r.month = month, r.day = day;
-    r.hour = hour, r.minute = minute, r.second = second, r.millisecond = ms;
-    platform::set_test_clock(&r);
   }
   static Reading local(std::int32_t level = 0) {
     Reading r;
     system_time_local(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.zone, level);
     return r;
   }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string zone_file_;
-  std::string console_;
 };
 
 TEST_F(ClockTest, ClockAsItIsWithHundredthsCut) {

@@ -2,7 +2,6 @@
 // bad dates, and agreement with the machine's zone database for 1987-2037.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -11,51 +10,17 @@
 
 #include "lib/calendar/daylight_time.h"
 #include "lib/calendar/rata_die.h"
-#include "lib/messages/mesag.h"
 #include "lib/messages/nerrmsg.h"
-#include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
 
 namespace {
 
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
-
-class DaylightTimeTest : public ::testing::Test {
+class DaylightTimeTest : public test::LibraryTest {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_dst_");
-    fs::current_path(dir_);
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string console_;
+  DaylightTimeTest() : LibraryTest("sunder_dst_") {}
 };
 
 std::int32_t day_number(std::int32_t d, std::int32_t m, std::int32_t y) {

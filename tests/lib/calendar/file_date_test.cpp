@@ -6,54 +6,30 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lib/calendar/file_date.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/messages/nerrmsg.h"
-#include "lib/platform/console.h"
 #include "lib/platform/file.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
 using namespace std::chrono;
+using sunder::test::read_file;
 
 namespace {
 
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
-
-class FileDateTest : public ::testing::Test {
+class FileDateTest : public test::LibraryTest {
  protected:
+  FileDateTest() : LibraryTest("sunder_filedate_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_filedate_");
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    reset_file_date_for_test();
-    platform::capture_console_output_for_test(&console_);
+    LibraryTest::SetUp();
     // Messages go to a run log, as in the tool.
     std::int32_t lu = -30;
     mesag("Initialize", lu);
     ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
-  }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
   }
   // A file named vol.v2 with the given modification time.
   static void dated(std::int64_t seconds, const std::string& name = "vol.v2") {
@@ -67,22 +43,6 @@ class FileDateTest : public ::testing::Test {
     EXPECT_EQ(file_date("vol.v2", date, time, k12or24), 0);
     return date + "|" + time;
   }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string console_;
 };
 
 // Seconds since 1970 of a GMT date and time.
@@ -171,7 +131,7 @@ TEST_F(FileDateTest, MissingFileGivesStatusTwoAndKeepsTheTexts) {
   const std::string long_name(60, 'n');
   EXPECT_EQ(file_date(long_name, date, time, 24), 2);
   close_unit(30);
-  EXPECT_EQ(contents("run.log"), "In file_date, file doesn't exist: nothere.v2\r\n"
+  EXPECT_EQ(read_file("run.log"), "In file_date, file doesn't exist: nothere.v2\r\n"
                                  "In file_date, file doesn't exist: " + long_name + "\r\n");
 }
 
@@ -202,7 +162,7 @@ TEST_F(FileDateTest, TraceGoesToTheMessageFile) {
       " File time (GMT) = 00:00:00\r\n"
       " For Daylight, hrAdjust,hrNow=           8          16\r\n"
       "<<Lv file_date, final file time= 16:00:00 \r\n";
-  EXPECT_EQ(contents("run.log"), expected);
+  EXPECT_EQ(read_file("run.log"), expected);
 }
 
 }  // namespace
@@ -218,7 +178,7 @@ TEST_F(FileDateTest, TraceWithoutMessageFileGoesToTheErrorMessageFile) {
   EXPECT_EQ(file_date("vol.v2", date, time, -12), 0);
   EXPECT_EQ(time, "04:00:00p");
   reset_units_for_test();
-  const std::string log = contents("_error.msg");
+  const std::string log = read_file("_error.msg");
   EXPECT_NE(log.find(">>In file_date, lulog,k12or24="), std::string::npos) << log;
   EXPECT_NE(log.find("<<Lv file_date, final file time= 04:00:00p"), std::string::npos) << log;
 }

@@ -2,36 +2,21 @@
 // machine's), coordinate mode, daylight saving, day changes and tracing.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "lib/calendar/local_time.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/messages/mesag_to_log.h"
-#include "lib/messages/nerrmsg.h"
-#include "lib/platform/console.h"
 #include "lib/platform/timezone_path.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
+using sunder::test::read_file;
 
 namespace {
-
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
 
 struct When {
   std::int32_t day, month, year, hour, minute;
@@ -39,38 +24,17 @@ struct When {
   std::int32_t shift;
 };
 
-class LocalTimeTest : public ::testing::Test {
+class LocalTimeTest : public test::LibraryTest {
  protected:
+  LocalTimeTest() : LibraryTest("sunder_localtime_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_localtime_");
-    fs::current_path(dir_);
-    zone_file_ = (dir_ / "TimeZone.PC").string();
-    platform::set_timezone_file_path_for_test(&zone_file_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    reset_mesag_to_log_for_test();
-    reset_local_time_for_test();
-    platform::capture_console_output_for_test(&console_);
+    LibraryTest::SetUp();
+    use_own_zone_file();
     std::int32_t lu = -30;
     mesag("Initialize", lu);
     ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
   }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_timezone_file_path_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  void zone_file(const std::string& text) { std::ofstream(zone_file_, std::ios::binary) << text; }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  void zone_file(const std::string& text) { test::write_file(zone_file_, text); }
   static When convert(float lat, float lon, std::int32_t day, std::int32_t month, std::int32_t year,
                       std::int32_t hour, std::int32_t minute, const std::string& zone) {
     When w{day, month, year, hour, minute, zone, 0};
@@ -86,17 +50,6 @@ class LocalTimeTest : public ::testing::Test {
     for (std::size_t at = 0; (at = con().find(what, at)) != std::string::npos; ++at) ++n;
     return n;
   }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string zone_file_;
-  std::string console_;
 };
 
 void expect_when(const When& w, std::int32_t day, std::int32_t month, std::int32_t year,
@@ -173,7 +126,7 @@ TEST_F(LocalTimeTest, MissingSecondLineIsAReadErrorWithoutShift) {
   file_mode(3, 1, 2026, 5, 30, "Loc");
   EXPECT_EQ(count("read err"), 1u);
   close_unit(30);
-  EXPECT_NE(contents("run.log").find("read err; assume local time"), std::string::npos);
+  EXPECT_NE(read_file("run.log").find("read err; assume local time"), std::string::npos);
 }
 
 TEST_F(LocalTimeTest, UnknownClockZoneIsReportedOnEveryCall) {
@@ -240,7 +193,7 @@ TEST_F(LocalTimeTest, HourPlus24AsksForTheTraceFromThenOn) {
   EXPECT_EQ(con().find("   >>In local_time"), std::string::npos);
   EXPECT_NE(con().find("   <<Lv local_time\n"), std::string::npos);
   close_unit(30);
-  EXPECT_NE(contents("run.log").find("   >>In local_time\r\n"), std::string::npos);
+  EXPECT_NE(read_file("run.log").find("   >>In local_time\r\n"), std::string::npos);
 }
 
 TEST_F(LocalTimeTest, TheMachinesOwnFileIsNeverRead) {

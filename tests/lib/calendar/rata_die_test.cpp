@@ -1,7 +1,6 @@
 // Day numbers against the C++20 civil calendar, the named dates, and the bad
 // inputs (a message for RataDie, the end of the run for invRataDie).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -9,53 +8,18 @@
 #include <string>
 
 #include "lib/calendar/rata_die.h"
-#include "lib/messages/mesag.h"
-#include "lib/messages/nerrmsg.h"
-#include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
 
 namespace {
 
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
-
 // Every test runs in a directory of its own ("_error.msg" lands there) with
 // the console captured.
-class RataDieTest : public ::testing::Test {
+class RataDieTest : public test::LibraryTest {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_ratadie_");
-    fs::current_path(dir_);
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string console_;
+  RataDieTest() : LibraryTest("sunder_ratadie_") {}
 };
 
 struct Date {
@@ -194,8 +158,7 @@ TEST_F(RataDieTest, BadDateGivesMinusOneAndKeepsTheOutputs) {
 // The fatal errors end the run with exit status 1 after "*Terminating*".
 // The child's console goes to its standard error, where the check reads it.
 void inverse_in_child(std::int32_t n) {
-  platform::capture_console_output_for_test(nullptr);
-  ::dup2(2, 1);
+  test::console_to_stderr();
   std::int32_t d = 0, m = 0, y = 0, w = 0;
   std::string name(9, ' ');
   invRataDie(n, d, m, y, w, name);

@@ -1,0 +1,171 @@
+#include "tests/support/library_fixture.h"
+
+#include <unistd.h>  // getpid, also in the Windows C runtime's headers
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "lib/calendar/file_date.h"
+#include "lib/calendar/local_time.h"
+#include "lib/files/open_file.h"
+#include "lib/files/units.h"
+#include "lib/messages/mesag.h"
+#include "lib/messages/mesag_to_log.h"
+#include "lib/messages/nerrmsg.h"
+#include "lib/platform/console.h"
+#include "lib/platform/timezone_path.h"
+#include "lib/shell/get_filenames.h"
+#include "lib/shell/len_file.h"
+#include "lib/shell/system_call.h"
+
+namespace sunder::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The console of a death test's child, written out when the child ends.
+std::string& child_console() {
+  static std::string text;
+  return text;
+}
+
+void dump_child_console() {
+  const std::string text = without_cr(child_console());
+  std::fputs(text.c_str(), stderr);
+  std::fflush(stderr);
+}
+
+// Takes the directory away even when a test left it without write permission.
+void remove_tree(const fs::path& dir) {
+  if (dir.empty()) return;
+  std::error_code ec;
+  fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(dir, ec);
+}
+
+}  // namespace
+
+fs::path make_scratch_dir(std::string_view stem) {
+  static unsigned serial = 0;
+  const std::string prefix = std::string(stem) + std::to_string(::getpid()) + "_";
+  for (;;) {
+    fs::path p = fs::temp_directory_path() / (prefix + std::to_string(++serial));
+    std::error_code ec;
+    if (fs::create_directory(p, ec)) return p;
+    if (ec) {
+      ADD_FAILURE() << "no scratch directory " << p.string() << ": " << ec.message();
+      return {};
+    }
+    // Left over from an earlier process of the same id: take the next number.
+  }
+}
+
+ScratchDir::ScratchDir(std::string_view stem) : home_(fs::current_path()), dir_(make_scratch_dir(stem)) {
+  if (!dir_.empty()) fs::current_path(dir_);
+}
+
+ScratchDir::~ScratchDir() {
+  fs::current_path(home_);
+  remove_tree(dir_);
+}
+
+void reset_library_state() {
+  reset_units_for_test();
+  reset_open_file_for_test();
+  reset_mesag_for_test();
+  reset_nerrmsg_for_test();
+  reset_mesag_to_log_for_test();
+  reset_local_time_for_test();
+  reset_file_date_for_test();
+  reset_system_call_for_test();
+  reset_get_filenames_for_test();
+  reset_len_file_for_test();
+}
+
+std::string read_file(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const std::string& name, std::string_view bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::string without_cr(std::string_view text) {
+  std::string s;
+  s.reserve(text.size());
+  for (char ch : text) {
+    if (ch != '\r') s += ch;
+  }
+  return s;
+}
+
+std::string nl(std::string_view line) {
+  return std::string(line) + std::string(platform::console_line_end());
+}
+
+std::vector<std::string> split_lines(std::string_view text, std::string_view end) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t e = text.find(end, at);
+    if (e == std::string_view::npos) e = text.size();
+    lines.emplace_back(text.substr(at, e - at));
+    at = e + end.size();
+  }
+  return lines;
+}
+
+void set_clock(int year, int month, int day, int hour, int minute, int second, int millisecond) {
+  platform::ClockReading r;
+  r.year = year, r.month = month, r.day = day;
+  r.hour = hour, r.minute = minute, r.second = second, r.millisecond = millisecond;
+  platform::set_test_clock(&r);
+}
+
+void console_to_stderr() {
+  child_console().clear();
+  platform::capture_console_output_for_test(&child_console());
+  std::atexit(dump_child_console);
+}
+
+void LibraryTest::SetUp() {
+  home_ = fs::current_path();
+  dir_ = make_scratch_dir(stem_);
+  ASSERT_FALSE(dir_.empty());
+  fs::current_path(dir_);
+  reset_library_state();
+  platform::capture_console_output_for_test(&console_);
+}
+
+void LibraryTest::TearDown() {
+  platform::capture_console_output_for_test(nullptr);
+  platform::set_console_input_for_test(nullptr);
+  platform::set_test_clock(nullptr);
+  platform::set_timezone_file_path_for_test(nullptr);
+  reset_library_state();
+  fs::current_path(home_);
+  remove_tree(dir_);
+}
+
+void LibraryTest::feed(const std::string& text) {
+  input_ = text;
+  platform::set_console_input_for_test(&input_);
+}
+
+void LibraryTest::use_test_clock() { platform::set_test_clock(&clock_); }
+
+void LibraryTest::use_own_zone_file() {
+  zone_file_ = (dir_ / "TimeZone.PC").string();
+  platform::set_timezone_file_path_for_test(&zone_file_);
+}
+
+std::vector<std::string> LibraryTest::console_lines() const {
+  return split_lines(console_, platform::console_line_end());
+}
+
+}  // namespace sunder::test

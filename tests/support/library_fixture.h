@@ -1,0 +1,88 @@
+// The common ground of the library tests: a scratch directory per test, the
+// console captured and fed, the library's saved state reset, a fixed test
+// clock, whole files read and written, console text split into lines.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lib/platform/clock.h"
+
+namespace sunder::test {
+
+// A fresh, empty directory under the system's temporary directory, named from
+// the stem, the process id and a counter.
+std::filesystem::path make_scratch_dir(std::string_view stem);
+
+// A scratch directory that is the current directory while the object lives;
+// afterwards the old current directory is back and the scratch one is gone.
+class ScratchDir {
+ public:
+  explicit ScratchDir(std::string_view stem);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return dir_; }
+
+ private:
+  std::filesystem::path home_, dir_;
+};
+
+// Every family's saved state as at the start of a process (files on units closed).
+void reset_library_state();
+
+// The whole file as bytes ("" when it cannot be read), and a file of exactly these bytes.
+std::string read_file(const std::string& name);
+void write_file(const std::string& name, std::string_view bytes);
+
+// The text with every CR taken out: console lines with "\n" ends whatever the platform's.
+std::string without_cr(std::string_view text);
+// The line followed by the platform's console line end.
+std::string nl(std::string_view line);
+// The lines of the text, each without its end; a last line needs no end.
+std::vector<std::string> split_lines(std::string_view text, std::string_view end);
+
+// The clock most tests stand still at: 7 December 2026, 14:05:09.
+inline constexpr platform::ClockReading kTestClock{2026, 12, 7, 14, 5, 9, 0};
+// The test clock at that reading.
+void set_clock(int year, int month, int day, int hour, int minute, int second, int millisecond = 0);
+
+// In a death test's child: the console goes to the standard error when the
+// process ends, with "\n" line ends, where the death test looks for it.
+void console_to_stderr();
+
+// Base of the library test fixtures: each test runs in a scratch directory of
+// its own with the console captured in console_ and the library's state fresh.
+// On the way out every test seam is restored and the directory removed.
+class LibraryTest : public ::testing::Test {
+ protected:
+  explicit LibraryTest(std::string stem = "sunder_lib_") : stem_(std::move(stem)) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  // Console input for replies, kept alive by the fixture.
+  void feed(const std::string& text);
+  // The test clock at clock_.
+  void use_test_clock();
+  // "TimeZone.PC" in the scratch directory (missing until a test writes it)
+  // as the machine's time-zone file.
+  void use_own_zone_file();
+  // The captured console without CRs.
+  std::string con() const { return without_cr(console_); }
+  // The captured console lines without their line ends.
+  std::vector<std::string> console_lines() const;
+
+  std::filesystem::path home_, dir_;
+  std::string console_, input_, zone_file_;
+  platform::ClockReading clock_ = kTestClock;
+
+ private:
+  std::string stem_;
+};
+
+}  // namespace sunder::test
