@@ -1,15 +1,11 @@
 // The local clock on Windows.
 #include <windows.h>
 
-#include "lib/platform/clock.h"
+#include "lib/platform/clock_os.h"
 
 namespace sunder::platform {
-namespace {
 
-bool have_test_clock = false;
-ClockReading test_clock;
-
-void real_clock(ClockReading& r) {
+void os_local_clock(ClockReading& r) {
   SYSTEMTIME st;
   GetLocalTime(&st);
   r.year = st.wYear;
@@ -21,30 +17,8 @@ void real_clock(ClockReading& r) {
   r.millisecond = st.wMilliseconds;
 }
 
-}  // namespace
-
-void read_local_clock(ClockReading& reading) {
-  if (have_test_clock) {
-    reading = test_clock;
-    return;
-  }
-  real_clock(reading);
-}
-
-void read_time_of_day(int& hour, int& minute, int& second, int& hundredths) {
-  ClockReading r;
-  real_clock(r);
-  hour = r.hour;
-  minute = r.minute;
-  second = r.second;
-  hundredths = r.millisecond / 10;
-}
-
-void sleep_milliseconds(int milliseconds) { Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0); }
-
-void set_test_clock(const ClockReading* reading) {
-  have_test_clock = reading != nullptr;
-  if (reading != nullptr) test_clock = *reading;
+void sleep_milliseconds(int milliseconds) {
+  Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
 }
 
 }  // namespace sunder::platform

@@ -2,17 +2,7 @@
 #include "lib/platform/timezone_path.h"
 
 namespace sunder::platform {
-namespace {
 
-const std::string* test_path = nullptr;
-
-}  // namespace
-
-std::string timezone_file_path() {
-  if (test_path != nullptr) return *test_path;
-  return "/etc/TimeZone.PC";
-}
-
-void set_timezone_file_path_for_test(const std::string* path) { test_path = path; }
+std::string default_timezone_file_path() { return "/etc/TimeZone.PC"; }
 
 }  // namespace sunder::platform
