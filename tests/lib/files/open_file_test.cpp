@@ -3,97 +3,44 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
 #include "lib/text/lines.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string child_console;
-// Console lines with "\n" ends whatever the platform's, for the patterns below.
-void dump_child_console() {
-  std::string text;
-  for (char c : child_console) {
-    if (c != '\r') text += c;
-  }
-  std::fputs(text.c_str(), stderr);
-}
-void console_to_stderr() {
-  child_console.clear();
-  platform::capture_console_output_for_test(&child_console);
-  std::atexit(dump_child_console);
-}
+using test::console_to_stderr;
+using test::nl;
+using test::read_file;
+using test::write_file;
 
 constexpr Unit kLog = 13;
 
-class OpenFileTest : public ::testing::Test {
+class OpenFileTest : public test::LibraryTest {
  protected:
+  OpenFileTest() : LibraryTest("sunder_open_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("sunder_open_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_open_file_for_test();
-    platform::set_test_clock(&clock_);
-    platform::capture_console_output_for_test(&console_);
+    LibraryTest::SetUp();
+    use_test_clock();
     // Messages go to the console and to run.log.
     ASSERT_EQ(connect_unit(kLog, "run.log", UnitMode::kOutput), 0);
     mesag("Initialize", -kLog);
   }
-  void TearDown() override {
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_open_file_for_test();
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_console_input_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void make_file(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
   std::string log_text() {
     close_unit(kLog);
-    return contents("run.log");
+    return read_file("run.log");
   }
-  void reply(const std::string& text) {
-    input_ = text;
-    platform::set_console_input_for_test(&input_);
-  }
-  static std::string nl(std::string_view line) {
-    return std::string(line) + std::string(platform::console_line_end());
-  }
-
-  fs::path home_, dir_;
-  std::string console_, input_;
-  platform::ClockReading clock_{2026, 12, 7, 14, 5, 9, 0};
 };
 
 TEST_F(OpenFileTest, ModeWordsAreCaseInsensitiveAndCompareAsWholeFields) {
-  make_file("in.txt", "x\n");
+  write_file("in.txt", "x\n");
   EXPECT_EQ(open_file(20, "in.txt", "INPUT", 0), 0);
   EXPECT_EQ(open_file(21, "in2.txt", "in/out", 0), 0);
   EXPECT_EQ(open_file(22, "out.txt", "oUtPuT", 0), 0);
@@ -140,28 +87,28 @@ TEST_F(OpenFileTest, AppendCreatesAMissingFileWithStatus1) {
   std::int32_t status = -1;
   opnfil(20, "other.log", "append", 3, status);
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(contents("new.log"), "one\r\ntwo\r\n");
+  EXPECT_EQ(read_file("new.log"), "one\r\ntwo\r\n");
   EXPECT_EQ(console_, "");
 }
 
 TEST_F(OpenFileTest, OutputOverwritePolicies) {
-  make_file("old.txt", "old\r\n");
+  write_file("old.txt", "old\r\n");
   // 40: overwritten without a question.
   EXPECT_EQ(open_file(20, "old.txt", "Output", 40), 0);
   write_text(20, "new");
   close_unit(20);
-  EXPECT_EQ(contents("old.txt"), "new\r\n");
+  EXPECT_EQ(read_file("old.txt"), "new\r\n");
   EXPECT_EQ(console_, "");
 
   // 20: asked; an empty reply is a yes.
-  reply("\n");
+  feed("\n");
   EXPECT_EQ(open_file(20, "old.txt", "Output", 20), 0);
   close_unit(20);
   EXPECT_EQ(console_, " Output file \"old.txt\" already exists.  Overwrite it? ");
-  EXPECT_EQ(contents("old.txt"), "");
+  EXPECT_EQ(read_file("old.txt"), "");
 
   // opnfil, 0: status 3 and the message; the file stays.
-  make_file("old.txt", "old\r\n");
+  write_file("old.txt", "old\r\n");
   console_.clear();
   std::int32_t status = -1;
   opnfil(20, "old.txt", "Output", 0, status);
@@ -169,7 +116,7 @@ TEST_F(OpenFileTest, OutputOverwritePolicies) {
   EXPECT_FALSE(unit_connected(20));
   EXPECT_EQ(console_,
             nl("*Opnfil: Output file already exists, and overwrite not requested: old.txt"));
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
 
   // Invalid overwrite policies: 8, nothing opened or touched.
   console_.clear();
@@ -179,42 +126,42 @@ TEST_F(OpenFileTest, OutputOverwritePolicies) {
   EXPECT_FALSE(unit_connected(20));
   EXPECT_EQ(console_, nl("*open_file: Invalid output overwrite optn") +
                           nl("*Opnfil: Invalid output overwrite option"));
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
   // An invalid policy matters only for an existing file.
   EXPECT_EQ(open_file(20, "fresh.txt", "Output", 30), 0);
 }
 
 TEST_F(OpenFileTest, DeclinedOverwriteUnderFailurePolicy2ReturnsQuietly) {
-  make_file("old.txt", "old\r\n");
-  reply("No\nnope\n");
+  write_file("old.txt", "old\r\n");
+  feed("No\nnope\n");
   EXPECT_EQ(open_file(20, "old.txt", "Output", 22), 4);
   std::int32_t status = -1;
   opnfil(20, "old.txt", "Output", 22, status);
   EXPECT_EQ(status, 3);
   EXPECT_FALSE(unit_connected(20));
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
   // Only the two questions, no message.
   const std::string q = " Output file \"old.txt\" already exists.  Overwrite it? ";
   EXPECT_EQ(console_, q + q);
 }
 
 TEST_F(OpenFileTest, EndedConsoleInputNeverOverwrites) {
-  make_file("old.txt", "old\r\n");
-  reply("");
+  write_file("old.txt", "old\r\n");
+  feed("");
   EXPECT_EQ(open_file(20, "old.txt", "Output", 22), 4);
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
 }
 
 TEST_F(OpenFileTest, DeclinedOverwriteStops) {
-  make_file("old.txt", "old\r\n");
-  reply("n\n");
+  write_file("old.txt", "old\r\n");
+  feed("n\n");
   EXPECT_EXIT(
       {
         console_to_stderr();
         open_file(20, "old.txt", "Output", 21);
       },
       ::testing::ExitedWithCode(1), "Overwrite it\\? Aborting\\.\n$");
-  reply("n\n");
+  feed("n\n");
   // Failure policy 0: as if no overwrite had been asked for.
   EXPECT_EXIT(
       {
@@ -223,11 +170,11 @@ TEST_F(OpenFileTest, DeclinedOverwriteStops) {
       },
       ::testing::ExitedWithCode(1),
       "Overwrite it\\? \\*Stop: Output file old.txt already exists, overwrite not requested.\n \n$");
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
 }
 
 TEST_F(OpenFileTest, ExistingOutputWithoutOverwriteStopsOpenFile) {
-  make_file("old.txt", "old\r\n");
+  write_file("old.txt", "old\r\n");
   EXPECT_EXIT(
       {
         console_to_stderr();
@@ -235,8 +182,8 @@ TEST_F(OpenFileTest, ExistingOutputWithoutOverwriteStopsOpenFile) {
       },
       ::testing::ExitedWithCode(1),
       "^\\*Stop: Output file old.txt already exists, overwrite not requested.\n \n$");
-  EXPECT_EQ(contents("old.txt"), "old\r\n");
-  EXPECT_NE(contents("run.log").find("*Stop: Output file old.txt already exists"),
+  EXPECT_EQ(read_file("old.txt"), "old\r\n");
+  EXPECT_NE(read_file("run.log").find("*Stop: Output file old.txt already exists"),
             std::string::npos);
   // opnfil under failure policy 1 ends the run as well.
   EXPECT_EXIT(
@@ -249,7 +196,7 @@ TEST_F(OpenFileTest, ExistingOutputWithoutOverwriteStopsOpenFile) {
 }
 
 TEST_F(OpenFileTest, FileOrUnitInUse) {
-  make_file("a.txt", "a\n");
+  write_file("a.txt", "a\n");
   ASSERT_EQ(open_file(20, "a.txt", "Input", 0), 0);
   // The same file on another unit: 4, and nothing is opened.
   EXPECT_EQ(open_file(21, "a.txt", "Input", 0), 4);
@@ -330,7 +277,7 @@ TEST_F(OpenFileTest, SetKtestTurnsOnTraceLines) {
   opnfil(0, "Set ktest", "", 2, status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(console_, "");
-  make_file("in.txt", "x\n");
+  write_file("in.txt", "x\n");
   EXPECT_EQ(open_file(20, "in.txt", "input", 0), 0);
   EXPECT_EQ(console_, nl(" >>In open_file, filename,mode,lu,kontrl= \"in.txt\", \"input\",  20   0") +
                           nl(" Open (input) iochek=           0") + nl(" << Leaving open_file.."));

@@ -6,24 +6,18 @@
 #include <string>
 
 #include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
-class AskYesNoTest : public ::testing::Test {
+class AskYesNoTest : public test::LibraryTest {
  protected:
-  void SetUp() override { platform::capture_console_output_for_test(&console_); }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_console_input_for_test(nullptr);
-  }
   bool ask(const std::string& prompt, const std::string& input) {
-    input_ = input;
-    platform::set_console_input_for_test(&input_);
+    feed(input);
     console_.clear();
     return ask_yes_no(prompt);
   }
-  std::string console_, input_;
 };
 
 TEST_F(AskYesNoTest, LeadingSlashesGiveEmptyLinesAndThePromptStaysOpen) {

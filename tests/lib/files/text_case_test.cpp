@@ -5,10 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 #include "lib/files/file_exists.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
@@ -38,11 +38,8 @@ TEST(TextCaseTest, FirstNCharactersOnlyAndAsciiLettersOnly) {
 }
 
 TEST(FileExistsTest, TrailingBlanksAreNotPartOfTheName) {
-  const fs::path home = fs::current_path();
-  std::random_device rd;
-  const fs::path dir = fs::temp_directory_path() / ("sunder_exists_" + std::to_string(rd()));
-  fs::create_directories(dir / "sub");
-  fs::current_path(dir);
+  const test::ScratchDir scratch("sunder_exists_");
+  fs::create_directory("sub");
   std::ofstream("a file.txt") << "x";
   EXPECT_TRUE(file_exists("a file.txt"));
   EXPECT_TRUE(file_exists("a file.txt     "));
@@ -50,8 +47,6 @@ TEST(FileExistsTest, TrailingBlanksAreNotPartOfTheName) {
   EXPECT_FALSE(file_exists(""));
   EXPECT_FALSE(file_exists("   "));
   EXPECT_FALSE(file_exists("sub"));
-  fs::current_path(home);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,74 +1,26 @@
 // Unit allocation and the connection registry.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
 #include "lib/text/lines.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
-namespace fs = std::filesystem;
+using test::console_to_stderr;
+using test::read_file;
 
-std::string child_console;
-// Console lines with "\n" ends whatever the platform's, for the patterns below.
-void dump_child_console() {
-  std::string text;
-  for (char c : child_console) {
-    if (c != '\r') text += c;
-  }
-  std::fputs(text.c_str(), stderr);
-}
-
-// In a death test's child: console output goes to stderr at exit, where the
-// death test looks for it.
-void console_to_stderr() {
-  child_console.clear();
-  platform::capture_console_output_for_test(&child_console);
-  std::atexit(dump_child_console);
-}
-
-class UnitsTest : public ::testing::Test {
+class UnitsTest : public test::LibraryTest {
  protected:
+  UnitsTest() : LibraryTest("sunder_units_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("sunder_units_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::capture_console_output_for_test(&console_);
-    platform::set_test_clock(&clock_);
+    LibraryTest::SetUp();
+    use_test_clock();
   }
-  void TearDown() override {
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  fs::path home_, dir_;
-  std::string console_;
-  platform::ClockReading clock_{2026, 12, 7, 14, 5, 9, 0};
 };
 
 TEST_F(UnitsTest, NumbersCountUpFrom14AndNeverGoBack) {
@@ -120,7 +72,7 @@ TEST_F(UnitsTest, FatalTextGoesToErrorFileOnceItsUnitExists) {
         for (int i = 0; i < 38; ++i) nextlu();
       },
       ::testing::ExitedWithCode(1), "^Fatal err in nextlu\\(\\), no unit available\n$");
-  const std::string file = contents("_error.msg");
+  const std::string file = read_file("_error.msg");
   EXPECT_NE(file.find("\r\nfirst\r\n"), std::string::npos) << file;
   EXPECT_NE(file.find("added to existing file on: 12/07/26 at 14:05:09\r\n"
                       "Fatal err in nextlu(), no unit available\r\n"),
@@ -138,7 +90,7 @@ TEST_F(UnitsTest, FatalTextGoesToTheMessageFile) {
         for (int i = 0; i < 37; ++i) nextlu();
       },
       ::testing::ExitedWithCode(1), "^Fatal err in nextlu\\(\\), no unit available\n$");
-  EXPECT_EQ(contents("run.log"), "Fatal err in nextlu(), no unit available\r\n");
+  EXPECT_EQ(read_file("run.log"), "Fatal err in nextlu(), no unit available\r\n");
 }
 
 TEST_F(UnitsTest, RegistryKnowsNamesAndModes) {
@@ -159,7 +111,7 @@ TEST_F(UnitsTest, RegistryKnowsNamesAndModes) {
   EXPECT_FALSE(unit_connected(20));
   EXPECT_FALSE(file_connected("data.txt"));
   EXPECT_EQ(unit_file_name(20), "");
-  EXPECT_EQ(contents("data.txt"), "line\r\n");
+  EXPECT_EQ(read_file("data.txt"), "line\r\n");
   // Releasing a unit that is not connected does nothing.
   EXPECT_EQ(close_unit(20), 0);
   EXPECT_EQ(close_unit(-1), 0);
@@ -182,7 +134,7 @@ TEST_F(UnitsTest, AppendKeepsEarlierLinesAndScratchHasNoName) {
   ASSERT_EQ(connect_unit(20, "log.txt", UnitMode::kAppend), 0);
   write_text(20, "two");
   close_unit(20);
-  EXPECT_EQ(contents("log.txt"), "one\r\ntwo\r\n");
+  EXPECT_EQ(read_file("log.txt"), "one\r\ntwo\r\n");
 
   ASSERT_EQ(connect_unit(21, "", UnitMode::kScratch), 0);
   EXPECT_TRUE(unit_connected(21));
