@@ -9,7 +9,7 @@
 
 namespace sunder {
 
-bool ask_yes_no(std::string_view prompt) {
+void show_prompt(std::string_view prompt) {
   std::size_t k = 0;
   while (k < prompt.size() && prompt[k] == '/') {
     write_free(kConsole, {});
@@ -17,7 +17,10 @@ bool ask_yes_no(std::string_view prompt) {
   }
   write_line(kConsole, "(1X, 2A, $)", {used(prompt.substr(k)), " "});
   platform::console_flush();
+}
 
+bool ask_yes_no(std::string_view prompt) {
+  show_prompt(prompt);
   std::string reply(1, ' ');
   // No reply can come when the input has ended or fails: no.
   if (read_text(kConsole, reply) != kReadOk) return false;

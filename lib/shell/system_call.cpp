@@ -7,6 +7,7 @@
 
 #include "lib/calendar/clock.h"
 #include "lib/files/file_exists.h"
+#include "lib/files/prompts.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/platform/clock.h"
@@ -200,14 +201,7 @@ void wait_seconds(float seconds) {
 }
 
 std::string ask_text(std::string_view prompt, std::size_t length) {
-  std::size_t k = 0;
-  while (k < prompt.size() && prompt[k] == '/') {
-    write_free(kConsole, {});
-    ++k;
-  }
-  write_line(kConsole, "(1X, 2A, $)", {used(prompt.substr(k)), " "});
-  platform::console_flush();
-
+  show_prompt(prompt);
   std::string reply = blanks(kReplyLength);
   // At the end of the console input no reply can come: an empty one.
   if (read_text(kConsole, reply) != kReadOk) reply = blanks(kReplyLength);
