@@ -6,66 +6,38 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/platform/clock.h"
-#include "lib/platform/console.h"
 #include "lib/text/lines.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
 namespace fs = std::filesystem;
+using test::nl;
+using test::read_file;
 
-class ErrorMsgFileTest : public ::testing::Test {
+class ErrorMsgFileTest : public test::LibraryTest {
  protected:
+  ErrorMsgFileTest() : LibraryTest("sunder_errmsg_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("sunder_errmsg_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::set_test_clock(&clock_);
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    fs::current_path(home_);
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    LibraryTest::SetUp();
+    use_test_clock();
   }
   // The header line written for the clock reading, on a fresh file.
   std::string header_for(const platform::ClockReading& at) {
     clock_ = at;
-    platform::set_test_clock(&clock_);
+    use_test_clock();
     fs::remove("_error.msg");
     Unit luErr = 30;
     open_error_msg_file(luErr, 0);
     close_unit(luErr);
-    return contents("_error.msg");
+    return read_file("_error.msg");
   }
-  static std::string nl(std::string_view line) {
-    return std::string(line) + std::string(platform::console_line_end());
-  }
-
-  fs::path home_, dir_;
-  std::string console_;
-  platform::ClockReading clock_{2026, 12, 7, 14, 5, 9, 0};
 };
 
 TEST_F(ErrorMsgFileTest, DateText) {
@@ -95,7 +67,7 @@ TEST_F(ErrorMsgFileTest, UnitFromNextluOnlyWhenNoneGiven) {
   EXPECT_EQ(unit_file_name(15), "_error.msg");
   write_text(luErr, "message");
   close_unit(luErr);
-  EXPECT_EQ(contents("_error.msg"),
+  EXPECT_EQ(read_file("_error.msg"),
             "-- Error message(s) written on: 12/07/26 at 14:05:09\r\n"
             "-- Error message(s) added to existing file on: 12/07/26 at 14:05:09\r\nmessage\r\n");
 }
@@ -103,7 +75,7 @@ TEST_F(ErrorMsgFileTest, UnitFromNextluOnlyWhenNoneGiven) {
 TEST_F(ErrorMsgFileTest, AnExistingFileIsExtended) {
   std::ofstream("_error.msg", std::ios::binary) << "-- earlier run\r\nold message\r\n";
   mesag("new message", 1);
-  EXPECT_EQ(contents("_error.msg"),
+  EXPECT_EQ(read_file("_error.msg"),
             "-- earlier run\r\nold message\r\n"
             "-- Error message(s) added to existing file on: 12/07/26 at 14:05:09\r\nnew message\r\n");
 }

@@ -5,48 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 
 #include "lib/files/units.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
 namespace fs = std::filesystem;
+using test::nl;
+using test::read_file;
 
 constexpr std::string_view kNotice = " *Mesag: Output file not set, see \"_error.msg\" for messages.";
 
-class MesagTest : public ::testing::Test {
+class MesagTest : public test::LibraryTest {
  protected:
+  MesagTest() : LibraryTest("sunder_mesag_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("sunder_mesag_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::set_test_clock(&clock_);
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    reset_units_for_test();
-    reset_mesag_for_test();
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    LibraryTest::SetUp();
+    use_test_clock();
   }
   // The run log on unit 14, designated as the message file.
   void designate_log() {
@@ -55,20 +33,13 @@ class MesagTest : public ::testing::Test {
   }
   std::string log_text() {
     close_unit(14);
-    return contents("run.log");
-  }
-  static std::string nl(std::string_view line) {
-    return std::string(line) + std::string(platform::console_line_end());
+    return read_file("run.log");
   }
   static int units_on_error_file() {
     int n = 0;
     for (Unit u = 0; u <= kMaxUnit; ++u) n += unit_file_name(u) == "_error.msg";
     return n;
   }
-
-  fs::path home_, dir_;
-  std::string console_;
-  platform::ClockReading clock_{2026, 12, 7, 14, 5, 9, 0};
 };
 
 TEST_F(MesagTest, DestinationCodes) {
@@ -166,7 +137,7 @@ TEST_F(MesagTest, InitializeAfterAMessageIsAMessageOrNothing) {
 TEST_F(MesagTest, FileMessagesBeforeInitializationGoToErrorFile) {
   mesag("*first problem", 2);
   EXPECT_EQ(console_, nl(kNotice) + nl("*first problem"));
-  EXPECT_EQ(contents("_error.msg"),
+  EXPECT_EQ(read_file("_error.msg"),
             "-- Error message(s) written on: 12/07/26 at 14:05:09\r\n*first problem\r\n");
   EXPECT_EQ(units_on_error_file(), 0);  // closed after the message
 
@@ -175,7 +146,7 @@ TEST_F(MesagTest, FileMessagesBeforeInitializationGoToErrorFile) {
   platform::set_test_clock(&clock_);
   mesag("/second", 1);
   EXPECT_EQ(console_, "");
-  EXPECT_EQ(contents("_error.msg"),
+  EXPECT_EQ(read_file("_error.msg"),
             "-- Error message(s) written on: 12/07/26 at 14:05:09\r\n*first problem\r\n"
             "-- Error message(s) added to existing file on: 12/07/26 at 14:05:10\r\n"
             "  \r\nsecond\r\n");
@@ -212,7 +183,7 @@ TEST_F(MesagTest, GetLuWithoutOutputUnitPutsErrorFileOnOneUnit) {
   mesag("Get lu", where);
   EXPECT_EQ(where, 14);
   close_unit(14);
-  EXPECT_EQ(contents("_error.msg"),
+  EXPECT_EQ(read_file("_error.msg"),
             "-- Error message(s) written on: 12/07/26 at 14:05:09\r\none\r\ntwo\r\n");
 }
 

@@ -2,71 +2,32 @@
 // clock forms, long texts, the control calls, and a message from the
 // local-time routines while a stamped line is being built.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "lib/calendar/local_time.h"
 #include "lib/files/open_file.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
-#include "lib/messages/nerrmsg.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
-#include "lib/platform/timezone_path.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
+using sunder::test::read_file;
+using sunder::test::set_clock;
 
 namespace {
 
-// A fresh scratch directory under the system's temporary directory.
-fs::path scratch_dir(const std::string& stem) {
-  static int serial = 0;
-  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-  for (;;) {
-    fs::path p = fs::temp_directory_path() /
-                 (stem + std::to_string(ticks % 1000000007) + "_" + std::to_string(++serial));
-    if (fs::create_directory(p)) return p;
-  }
-}
-
-class MesagToLogTest : public ::testing::Test {
+class MesagToLogTest : public test::LibraryTest {
  protected:
+  MesagToLogTest() : LibraryTest("sunder_mesg2log_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = scratch_dir("sunder_mesg2log_");
-    fs::current_path(dir_);
-    zone_file_ = (dir_ / "TimeZone.PC").string();  // missing unless a test writes it
-    platform::set_timezone_file_path_for_test(&zone_file_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    reset_open_file_for_test();
-    reset_mesag_to_log_for_test();
-    reset_local_time_for_test();
+    LibraryTest::SetUp();
+    use_own_zone_file();  // missing unless a test writes it
     set_clock(2026, 12, 7, 14, 5, 9);
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    platform::set_test_clock(nullptr);
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_timezone_file_path_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  static void set_clock(int year, int month, int day, int hour, int minute, int second) {
-    platform::ClockReading r;
-    r.year = year, r.month = month, r.day = day;
-    r.hour = hour, r.minute = minute, r.second = second, r.millisecond = 0;
-    platform::set_test_clock(&r);
   }
   // The tool's start-up: its run log on unit 30 is mesag's message file.
   static void designate_run_log() {
@@ -74,28 +35,11 @@ class MesagToLogTest : public ::testing::Test {
     mesag("Initialize", lu);
     ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
   }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   // The file's contents once every unit is released.
   static std::string closed(const std::string& name) {
     reset_units_for_test();
-    return contents(name);
+    return read_file(name);
   }
-  // The captured console with the platform's line ends as "\n".
-  std::string con() const {
-    std::string s;
-    for (char ch : console_) {
-      if (ch != '\r') s += ch;
-    }
-    return s;
-  }
-  fs::path home_, dir_;
-  std::string zone_file_;
-  std::string console_;
 };
 
 TEST_F(MesagToLogTest, LinesGoToTheRunLogAndItsOwnFileStaysEmpty) {
@@ -110,7 +54,7 @@ TEST_F(MesagToLogTest, LinesGoToTheRunLogAndItsOwnFileStaysEmpty) {
   mesag_to_log("Code 3 is both", " ", 3);
   mesag_to_log("Negative writes nothing", " ", -1);
   EXPECT_EQ(con(), "First line\nConsole only\nCode 3 is both\n");
-  EXPECT_EQ(contents("mesg2log.err"), "");
+  EXPECT_EQ(read_file("mesg2log.err"), "");
   EXPECT_EQ(closed("run.log"), "First line\r\nFile only\r\nCode 3 is both\r\n");
 }
 
@@ -201,7 +145,7 @@ TEST_F(MesagToLogTest, InitializeNamesTheFileAndCloseAfterWrite) {
   mesag_to_log("One", " ", 2);
   EXPECT_FALSE(unit_connected(20));
   mesag_to_log("Two", " ", 2);
-  EXPECT_EQ(contents("own.log"), "One\r\nTwo\r\n");
+  EXPECT_EQ(read_file("own.log"), "One\r\nTwo\r\n");
   EXPECT_FALSE(fs::exists("mesg2log.err"));
 }
 
@@ -247,8 +191,7 @@ TEST_F(MesagToLogTest, KontrolFourEndsTheRun) {
   designate_run_log();
   EXPECT_EXIT(
       {
-        platform::capture_console_output_for_test(nullptr);
-        ::dup2(2, 1);
+        test::console_to_stderr();
         mesag_to_log("Fatal here", " ", 4);
       },
       ::testing::ExitedWithCode(1), "Fatal here\\s*Stopping\\.\\.");

@@ -4,95 +4,35 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
-#include "lib/platform/clock.h"
-#include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string child_console;
-// Console lines with "\n" ends whatever the platform's, for the patterns below.
-void dump_child_console() {
-  std::string text;
-  for (char c : child_console) {
-    if (c != '\r') text += c;
-  }
-  std::fputs(text.c_str(), stderr);
-}
-void console_to_stderr() {
-  child_console.clear();
-  platform::capture_console_output_for_test(&child_console);
-  std::atexit(dump_child_console);
-}
+using test::console_to_stderr;
+using test::nl;
 
 constexpr std::string_view kNotice50 =
     "(Reached max no. of error msgs to print ( 50); will stop printing them.)";
 
-class NerrmsgTest : public ::testing::Test {
+class NerrmsgTest : public test::LibraryTest {
  protected:
+  NerrmsgTest() : LibraryTest("sunder_nerrmsg_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::random_device rd;
-    dir_ = fs::temp_directory_path() / ("sunder_nerrmsg_" + std::to_string(rd()));
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    platform::set_test_clock(&clock_);
-    platform::capture_console_output_for_test(&console_);
+    LibraryTest::SetUp();
+    use_test_clock();
     ASSERT_EQ(connect_unit(14, "run.log", UnitMode::kOutput), 0);
     mesag("Initialize", -14);
   }
-  void TearDown() override {
-    reset_units_for_test();
-    reset_mesag_for_test();
-    reset_nerrmsg_for_test();
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
   std::string log_text() {
     close_unit(14);
-    std::ifstream in("run.log", std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return test::read_file("run.log");
   }
-  // The console lines so far, without their line ends.
-  std::vector<std::string> console_lines() const {
-    std::vector<std::string> lines;
-    const std::string end(platform::console_line_end());
-    std::size_t at = 0;
-    while (at < console_.size()) {
-      std::size_t e = console_.find(end, at);
-      if (e == std::string::npos) e = console_.size();
-      lines.push_back(console_.substr(at, e - at));
-      at = e + end.size();
-    }
-    return lines;
-  }
-  static std::string nl(std::string_view line) {
-    return std::string(line) + std::string(platform::console_line_end());
-  }
-
-  fs::path home_, dir_;
-  std::string console_;
-  platform::ClockReading clock_{2026, 12, 7, 14, 5, 9, 0};
 };
 
 TEST_F(NerrmsgTest, DefaultPrintLimitPrints51ThenTheNotice) {
