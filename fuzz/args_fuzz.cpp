@@ -57,8 +57,10 @@ std::string read_all(const std::string& name) {
 }
 
 [[noreturn]] void fail(const std::string& what, const fuzzrun::Outcome& out) {
-  std::fprintf(stderr, "args_fuzz: %s (status %d)\n%s\n", what.c_str(), out.status,
+  // On the standard output: fuzz.sh discards the standard error of the tool.
+  std::fprintf(stdout, "args_fuzz: %s (status %d)\n%s\n", what.c_str(), out.status,
                out.console.c_str());
+  std::fflush(stdout);
   std::abort();
 }
 

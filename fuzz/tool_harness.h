@@ -126,7 +126,8 @@ inline Outcome run_tool_in_process(std::vector<std::string> args) {
   sunder::platform::capture_console_output_for_test(nullptr);
   sunder::platform::set_arguments(0, nullptr);
   if (out.status != sunder::kExitNormal && out.status != sunder::kExitError) {
-    std::fprintf(stderr, "exit status %d\n%s\n", out.status, out.console.c_str());
+    std::fprintf(stdout, "exit status %d\n%s\n", out.status, out.console.c_str());
+    std::fflush(stdout);
     std::abort();
   }
   return out;

@@ -22,8 +22,10 @@ std::string read_all(const char* name) {
 }
 
 [[noreturn]] void fail(const char* what, const fuzzrun::Outcome& out) {
-  std::fprintf(stderr, "volume_fuzz: %s (status %d)\n%s\n", what, out.status,
+  // On the standard output: fuzz.sh discards the standard error of the tool.
+  std::fprintf(stdout, "volume_fuzz: %s (status %d)\n%s\n", what, out.status,
                out.console.c_str());
+  std::fflush(stdout);
   std::abort();
 }
 
