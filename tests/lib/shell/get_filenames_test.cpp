@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,21 +19,16 @@
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/messages/nerrmsg.h"
-#include "lib/platform/console.h"
 #include "lib/platform/process.h"
 #include "lib/shell/system_call.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
+using sunder::test::console_to_stderr;
+using sunder::test::read_file;
 
 namespace {
-
-std::string contents(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void touch(const std::string& name) { std::ofstream(name) << "x\n"; }
 
@@ -58,29 +51,12 @@ std::int16_t tell_tale_runner(std::string_view) {
   return 0;
 }
 
-class GetFilenamesTest : public ::testing::Test {
+class GetFilenamesTest : public test::LibraryTest {
  protected:
+  GetFilenamesTest() : LibraryTest("sunder_getfn_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_getfn_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_open_file_for_test();
-    reset_mesag_for_test();
-    reset_mesag_to_log_for_test();
-    reset_nerrmsg_for_test();
-    reset_system_call_for_test();
-    reset_get_filenames_for_test();
+    LibraryTest::SetUp();
     names_.assign(200, "untouched");
-    platform::capture_console_output_for_test(&console_);
-  }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
   }
   std::int32_t expand(std::string_view pattern, std::int32_t ktest,
                       platform::CommandRunner runner = platform::run_command) {
@@ -89,17 +65,8 @@ class GetFilenamesTest : public ::testing::Test {
     return nfiles;
   }
 
-  fs::path home_;
-  fs::path dir_;
-  std::string console_;
   std::vector<std::string> names_;
 };
-
-// In a death test's child: console lines to stderr, where the test reads them.
-void console_to_stderr() {
-  platform::capture_console_output_for_test(nullptr);
-  ::dup2(2, 1);
-}
 
 TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
   for (const char* n :
@@ -121,7 +88,7 @@ TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
             (std::vector<std::string>{"averyveryver", "chan001.v2  ", "chan002.v2  ",
                                       "Chan003.V2  ", "nullfile.v2 ", "untouched"}));
   EXPECT_FALSE(fs::exists("dir_fil$.14"));
-  const std::string log = contents("sysCalls.log");
+  const std::string log = read_file("sysCalls.log");
   EXPECT_NE(log.find(", dos:[dir /b /on *.v2 >dir_fil$.14]\r\n"), std::string::npos) << log;
   EXPECT_EQ(log.find('\n'), log.size() - 1);  // one line
   EXPECT_EQ(console_, "");
@@ -147,7 +114,7 @@ TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
   EXPECT_NE(console_.find("  dosCmd: dir /b /on f****"), std::string::npos) << console_;
   EXPECT_NE(console_.find("DIR cmd ran, to file"), std::string::npos) << console_;
   EXPECT_NE(console_.find(" <Lv get_filenames, nfiles=**"), std::string::npos) << console_;
-  const std::string both = contents("sysCalls.log");
+  const std::string both = read_file("sysCalls.log");
   EXPECT_EQ(std::count(both.begin(), both.end(), '\n'), 2);
 }
 
@@ -201,7 +168,7 @@ TEST_F(GetFilenamesTest, PatternsThatReachTheCommandProcessorAreRefused) {
   std::set<std::string> after = files();
   EXPECT_EQ(after.erase("_error.msg"), 1u);
   EXPECT_EQ(after, before);
-  EXPECT_NE(contents("_error.msg").find("*get_filenames: pattern refused"), std::string::npos);
+  EXPECT_NE(read_file("_error.msg").find("*get_filenames: pattern refused"), std::string::npos);
 }
 
 }  // namespace

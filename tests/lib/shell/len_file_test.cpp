@@ -3,7 +3,6 @@
 #include "lib/shell/len_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +13,7 @@
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
-#include "lib/platform/console.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
@@ -27,32 +26,13 @@ std::int16_t counting_runner(std::string_view) {
   return 0;
 }
 
-class LenFileTest : public ::testing::Test {
+class LenFileTest : public test::LibraryTest {
  protected:
+  LenFileTest() : LibraryTest("sunder_lenfile_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_lenfile_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_open_file_for_test();
-    reset_mesag_for_test();
-    reset_mesag_to_log_for_test();
-    reset_len_file_for_test();
+    LibraryTest::SetUp();
     runner_calls = 0;
-    platform::capture_console_output_for_test(&console_);
   }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-
-  fs::path home_;
-  fs::path dir_;
-  std::string console_;
 };
 
 TEST_F(LenFileTest, LengthsOfExistingFiles) {

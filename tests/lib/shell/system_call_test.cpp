@@ -4,14 +4,12 @@
 #include "lib/shell/system_call.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,9 +22,12 @@
 #include "lib/platform/clock.h"
 #include "lib/platform/console.h"
 #include "lib/platform/process.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
+using sunder::test::console_to_stderr;
+using sunder::test::read_file;
 
 namespace {
 
@@ -35,13 +36,6 @@ std::vector<std::string> commands;  // what the recording runner was given
 std::int16_t recording_runner(std::string_view command) {
   commands.emplace_back(command);
   return 0;
-}
-
-std::string contents(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 void wait_for_file(const std::string& name) {
@@ -57,62 +51,21 @@ void companion(std::chrono::milliseconds ready_delay, bool keep_busy,
   std::ofstream(prefix + "sysCallr.Bsy") << "busy\n";
   std::this_thread::sleep_for(ready_delay);
   fs::remove(prefix + "BatIsRdy");
-  std::string script = contents(prefix + "sysCall.bat");
+  std::string script = read_file(prefix + "sysCall.bat");
   while (!script.empty() && (script.back() == '\n' || script.back() == '\r')) script.pop_back();
   platform::run_command(script);
   if (!keep_busy) fs::remove(prefix + "sysCallr.Bsy");
 }
 
-class SystemCallTest : public ::testing::Test {
+class SystemCallTest : public test::LibraryTest {
  protected:
+  SystemCallTest() : LibraryTest("sunder_syscall_") {}
   void SetUp() override {
-    home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_syscall_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
-    reset_units_for_test();
-    reset_open_file_for_test();
-    reset_mesag_for_test();
-    reset_mesag_to_log_for_test();
-    reset_nerrmsg_for_test();
-    reset_system_call_for_test();
+    LibraryTest::SetUp();
     commands.clear();
-    platform::ClockReading clock;
-    clock.year = 2026;
-    clock.month = 12;
-    clock.day = 7;
-    clock.hour = 14;
-    clock.minute = 5;
-    clock.second = 9;
-    platform::set_test_clock(&clock);
-    platform::capture_console_output_for_test(&console_);
+    use_test_clock();
   }
-  void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_console_input_for_test(nullptr);
-    platform::set_test_clock(nullptr);
-    reset_units_for_test();
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
-  // Console input for replies (kept alive by the fixture).
-  void feed(const std::string& text) {
-    input_ = text;
-    platform::set_console_input_for_test(&input_);
-  }
-
-  fs::path home_;
-  fs::path dir_;
-  std::string console_;
-  std::string input_;
 };
-
-// In a death test's child: console lines to stderr, where the test reads them.
-void console_to_stderr() {
-  platform::capture_console_output_for_test(nullptr);
-  ::dup2(2, 1);
-}
 
 TEST_F(SystemCallTest, InitialisationOptionsAndCallLogForms) {
   struct Case {
@@ -149,7 +102,7 @@ TEST_F(SystemCallTest, InitialisationOptionsAndCallLogForms) {
     EXPECT_FALSE(fs::exists("sysCalls.log"));  // initialisation writes no call-log line
 
     system_call("dir /b /on *.v2 >dir_fil$.14", "dos", recording_runner, 0);
-    EXPECT_EQ(contents("sysCalls.log"),
+    EXPECT_EQ(read_file("sysCalls.log"),
               c.short_form ? "14:05:09 12/07, dos:[dir /b /on *.v2 >dir_fil$.14]\r\n"
                            : "At 14:05:09 12/07/26, dos:[dir /b /on *.v2 >dir_fil$.14]\r\n");
     fs::remove("sysCalls.log");
@@ -169,7 +122,7 @@ TEST_F(SystemCallTest, InLineCommandAtTraceLevelsZeroAndTwo) {
   EXPECT_NE(console_.find("  >>In system_call: cmd,type= echo hi, dos"), std::string::npos);
   EXPECT_NE(console_.find("  Executed in-line: echo hi"), std::string::npos);
   EXPECT_NE(console_.find("  <<Lv system_call"), std::string::npos);
-  EXPECT_EQ(contents("sysCalls.log"),
+  EXPECT_EQ(read_file("sysCalls.log"),
             "At 14:05:09 12/07/26, dos:[del x.txt]\r\nAt 14:05:09 12/07/26, dos:[echo hi]\r\n");
 }
 
@@ -180,7 +133,7 @@ TEST_F(SystemCallTest, HomeDirectoryIsJoinedWithoutSeparator) {
   feed("y\n");
   system_call("echo one", "dos+", recording_runner, 0);
   EXPECT_TRUE(fs::exists("x_sysCalls.log"));
-  EXPECT_EQ(contents("x_sysCall.bat"), "echo one\r\n");
+  EXPECT_EQ(read_file("x_sysCall.bat"), "echo one\r\n");
   EXPECT_EQ(commands, std::vector<std::string>{"echo >x_BatIsRdy "});
   EXPECT_FALSE(fs::exists("sysCalls.log"));
 }
@@ -202,7 +155,7 @@ TEST_F(SystemCallTest, BadTypeEndsTheRunAfterTheCallLogLine) {
         system_call("dir", "DOS", recording_runner, 0);
       },
       ::testing::ExitedWithCode(1), "\\*\\*dosType bad in system_call; stop");
-  EXPECT_EQ(contents("sysCalls.log"), "14:05:09 12/07, DOS:[dir]\r\n");
+  EXPECT_EQ(read_file("sysCalls.log"), "14:05:09 12/07, DOS:[dir]\r\n");
 }
 
 TEST_F(SystemCallTest, BatchHandshakeWithTheCompanion) {
@@ -211,12 +164,12 @@ TEST_F(SystemCallTest, BatchHandshakeWithTheCompanion) {
   std::thread helper(companion, std::chrono::milliseconds(0), false, "");
   system_call("echo ran >ran.txt", "dos+", platform::run_command, 0);
   helper.join();
-  EXPECT_EQ(contents("sysCall.bat"), "echo ran >ran.txt\r\n");
-  EXPECT_EQ(contents("ran.txt"), "ran \r\n");
+  EXPECT_EQ(read_file("sysCall.bat"), "echo ran >ran.txt\r\n");
+  EXPECT_EQ(read_file("ran.txt"), "ran \r\n");
   EXPECT_FALSE(fs::exists("BatIsRdy"));
   EXPECT_FALSE(fs::exists("sysCallr.Bsy"));
   EXPECT_EQ(console_, "   dosCmd=\"echo ran >ran.txt\" Ok? ");  // asked even at level 0
-  EXPECT_EQ(contents("sysCalls.log"), "At 14:05:09 12/07/26, dos+:[echo ran >ran.txt]\r\n");
+  EXPECT_EQ(read_file("sysCalls.log"), "At 14:05:09 12/07/26, dos+:[echo ran >ran.txt]\r\n");
 }
 
 TEST_F(SystemCallTest, WaitedTimeReports) {
@@ -270,7 +223,7 @@ TEST_F(SystemCallTest, CompanionThatNeverStartsTimesOut) {
       ::testing::ExitedWithCode(1),
       "\\*secs waited for BatIsRdy to be deleted:  1.0\n"
       "(.|\n)*\\*In system_call, sysCallr.bat didnt start Cmd batfile within  1.0s; stop");
-  EXPECT_EQ(contents("BatIsRdy"), "ECHO is on.\r\n");
+  EXPECT_EQ(read_file("BatIsRdy"), "ECHO is on.\r\n");
 }
 
 TEST_F(SystemCallTest, CompanionThatNeverEndsTimesOut) {
@@ -291,7 +244,7 @@ TEST_F(SystemCallTest, ConfirmationCountsFromTraceLevelThree) {
   system_call(" ", "initialize", recording_runner, 0);
   feed("n\n");
   system_call("echo a", "dos+", recording_runner, 2);  // a no below level 3 goes on
-  EXPECT_EQ(contents("sysCall.bat"), "echo a\r\n");
+  EXPECT_EQ(read_file("sysCall.bat"), "echo a\r\n");
   fs::remove("sysCall.bat");
   EXPECT_EXIT(
       {
