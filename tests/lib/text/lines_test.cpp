@@ -3,34 +3,28 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <string>
 
 #include "lib/platform/console.h"
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
 namespace fs = std::filesystem;
+using test::read_file;
+using test::write_file;
 
-class Lines : public ::testing::Test {
+class Lines : public test::LibraryTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("sunder_lines_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    platform::capture_console_output_for_test(&console_);
-  }
+  Lines() : LibraryTest("sunder_lines_") {}
   void TearDown() override {
-    platform::capture_console_output_for_test(nullptr);
-    platform::set_console_input_for_test(nullptr);
     close_all_streams();
-    fs::remove_all(dir_);
+    LibraryTest::TearDown();
   }
   std::string path(const char* name) { return (dir_ / name).string(); }
   Unit open_unit(Unit u, const std::string& p, platform::Access access) {
@@ -39,15 +33,6 @@ class Lines : public ::testing::Test {
     EXPECT_EQ(attach_stream(u, h), 0);
     return u;
   }
-  static std::string slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  static void spit(const std::string& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
-  fs::path dir_;
-  std::string console_;
 };
 
 TEST_F(Lines, FreeFormWidths) {
@@ -100,9 +85,9 @@ TEST_F(Lines, FilesGetCrLfAndReadsAcceptBoth) {
   EXPECT_EQ(write_line(20, "(A, I3)", {"n=", 5}), 0);
   EXPECT_EQ(write_free(20, {"z"}), 0);
   EXPECT_EQ(detach_stream(20), 0);
-  EXPECT_EQ(slurp(p), "first\r\nn=  5\r\n z\r\n");
+  EXPECT_EQ(read_file(p), "first\r\nn=  5\r\n z\r\n");
 
-  spit(p, "lf line\ncrlf line\r\n\nlast without end");
+  write_file(p, "lf line\ncrlf line\r\n\nlast without end");
   open_unit(21, p, platform::Access::kRead);
   std::string f(10, '?');
   EXPECT_EQ(read_text(21, f), kReadOk);
@@ -120,7 +105,7 @@ TEST_F(Lines, FilesGetCrLfAndReadsAcceptBoth) {
 TEST_F(Lines, LongLinesAreCutAndTheNextLineIsIntact) {
   const std::string p = path("long.txt");
   std::string big(3 << 20, 'x');  // longer than the read buffer
-  spit(p, big + "\r\nnext\r\n" + std::string(79, 'y') + "\r\n");
+  write_file(p, big + "\r\nnext\r\n" + std::string(79, 'y') + "\r\n");
   open_unit(22, p, platform::Access::kRead);
   std::string f(80, ' ');
   EXPECT_EQ(read_text(22, f), kReadOk);
@@ -182,7 +167,8 @@ TEST_F(Lines, ConsoleInputEndsWithEnd) {
 }
 
 TEST(Stop, MessageThenExitStatusAndFilesFlushed) {
-  const std::string p = (fs::temp_directory_path() / ("sunder_stop_" + std::to_string(::getpid()))).string();
+  const test::ScratchDir scratch("sunder_stop_");
+  const std::string p = (scratch.path() / "stopped.txt").string();
   EXPECT_EXIT(
       {
         platform::FileHandle h = platform::kNoFile;
@@ -192,8 +178,7 @@ TEST(Stop, MessageThenExitStatusAndFilesFlushed) {
         stop(kExitError, "Err - going");
       },
       ::testing::ExitedWithCode(1), "");
-  std::ifstream in(p, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), {});
+  const std::string content = test::read_file(p);
   EXPECT_EQ(content, "kept\r\n");
   fs::remove(p);
   EXPECT_EXIT(stop(kExitNormal), ::testing::ExitedWithCode(0), "");

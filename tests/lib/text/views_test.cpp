@@ -3,42 +3,30 @@
 // lengths and places in the file.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
 
 namespace fs = std::filesystem;
+using test::read_file;
+using test::write_file;
 
-class Views : public ::testing::Test {
+class Views : public test::LibraryTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("sunder_views_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
+  Views() : LibraryTest("sunder_views_") {}
   void TearDown() override {
     close_all_streams();
-    fs::remove_all(dir_);
+    LibraryTest::TearDown();
   }
   std::string path(const char* name) { return (dir_ / name).string(); }
-  static void spit(const std::string& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-  }
-  static std::string slurp(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
   static void open(Unit u, const std::string& p, platform::Access access, bool read_only) {
     platform::FileHandle h = platform::kNoFile;
     ASSERT_EQ(platform::open_file(p, access, h), 0);
@@ -51,7 +39,6 @@ class Views : public ::testing::Test {
     while ((last = read_view(u, max, line)) == kReadOk) out.emplace_back(line);
     return out;
   }
-  fs::path dir_;
 };
 
 // A file with every kind of line, some of them across the 1 MiB view boundaries.
@@ -71,7 +58,7 @@ std::string awkward_file() {
 
 TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
   const std::string p = path("awkward");
-  spit(p, awkward_file());
+  write_file(p, awkward_file());
   for (std::size_t max : {std::size_t{80}, std::size_t{5000}}) {
     open(20, p, platform::Access::kRead, true);
     open(21, p, platform::Access::kRead, false);
@@ -95,7 +82,7 @@ TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
 TEST_F(Views, EmptyAndOneLineFiles) {
   const std::string p = path("small");
   for (const char* content : {"", "\n", "one", "one\r\n"}) {
-    spit(p, content);
+    write_file(p, content);
     open(22, p, platform::Access::kRead, true);
     int end = 0;
     const auto lines = lines_of(22, 80, end);
@@ -118,7 +105,7 @@ void copy_lines(Unit in, Unit out) {
 
 TEST_F(Views, LinesPassedOnGiveTheSameBytesAsCopies) {
   const std::string p = path("awkward");
-  spit(p, awkward_file());
+  write_file(p, awkward_file());
   open(23, p, platform::Access::kRead, true);
   open(24, path("viewed.out"), platform::Access::kWrite, false);
   copy_lines(23, 24);
@@ -127,8 +114,8 @@ TEST_F(Views, LinesPassedOnGiveTheSameBytesAsCopies) {
   open(26, path("buffered.out"), platform::Access::kWrite, false);
   copy_lines(25, 26);
   EXPECT_EQ(detach_stream(26), 0);
-  const std::string viewed = slurp(path("viewed.out"));
-  EXPECT_EQ(viewed, slurp(path("buffered.out")));
+  const std::string viewed = read_file(path("viewed.out"));
+  EXPECT_EQ(viewed, read_file(path("buffered.out")));
   EXPECT_NE(viewed.find("mark 10000\r\n"), std::string::npos);
   EXPECT_NE(viewed.find("\r\n19999\r\nlast without an end\r\n"), std::string::npos);
 }
@@ -137,7 +124,7 @@ TEST_F(Views, ASourceClosedFirstStillReachesItsCopies) {
   const std::string p = path("src");
   std::string content;
   for (int i = 0; i < 1000; ++i) content += "line " + std::to_string(i) + "\r\n";
-  spit(p, content);
+  write_file(p, content);
   open(27, p, platform::Access::kRead, true);
   open(28, path("a.out"), platform::Access::kWrite, false);
   open(29, path("b.out"), platform::Access::kWrite, false);
@@ -149,8 +136,8 @@ TEST_F(Views, ASourceClosedFirstStillReachesItsCopies) {
   EXPECT_EQ(detach_stream(29), 0);
   std::string a, b;
   for (int k = 0; k < 1000; ++k) (k % 2 == 0 ? a : b) += "line " + std::to_string(k) + "\r\n";
-  EXPECT_EQ(slurp(path("a.out")), a);
-  EXPECT_EQ(slurp(path("b.out")), b);
+  EXPECT_EQ(read_file(path("a.out")), a);
+  EXPECT_EQ(read_file(path("b.out")), b);
 }
 
 }  // namespace
