@@ -1,22 +1,35 @@
 // The command processor on POSIX: a small in-process interpreter of the
 // commands the tool and its library give (echo, del, dir /b /on, output
-// redirection), with the Windows semantics they expect; any other command
-// line goes to /bin/sh -c.
+// redirection), behaving as cmd.exe does; any other command line goes to
+// /bin/sh -c.
 //
 // Supported subset:
-//   echo [text] [>file | >>file | >nul]   "ECHO is on." when there is no text;
-//                                          the text is written as given, a
-//                                          blank before ">" included
-//   del|erase [/q] [/f] name-or-pattern... an exact name, else the one file
-//                                          whose name matches ignoring case;
-//                                          a pattern removes every match
-//   dir [/b] [/on] [/o:n] [/a-d] [pattern] [>file]
-//                                          bare names of the regular files,
-//                                          one a line, in name order ignoring case
-// Names match ignoring letter case; * and ? follow the Windows rules. Lines
+//   echo [text]          "ECHO is on." when there is no text; otherwise the
+//                        text after the one blank that follows "echo", kept
+//                        as given, a blank before ">" included
+//   del|erase [/q] [/f] name-or-pattern...
+//                        an exact name, else the one file whose name matches
+//                        it ignoring case (several such: none is removed); a
+//                        pattern removes every matching file. Always status 0,
+//                        as cmd's del; what could not be done goes to stderr
+//   dir [/b] [/on] [/o:n] [/a-d] [name-or-pattern]
+//                        bare names of the files and directories (not of the
+//                        directories with /a-d), one a line, in name order;
+//                        a directory's name lists what is in it. Status 1
+//                        when nothing matches ("File Not Found")
+//   >file  >>file  >nul  2>file  2>>file  2>nul
+//                        anywhere on the line; each target is created in
+//                        turn, the last one of a stream takes the output. A
+//                        target that cannot be opened: the command does not
+//                        run, status 0, "The system cannot find the path
+//                        specified."
+// Names match ignoring letter case; * and ? follow the Windows rules. Name
+// order is a word order: '-' and '\'' do not count, then blanks and
+// punctuation before digits before letters, letters ignoring case; names
+// equal so far: fewer '-' and '\'' first, then lower case first. Lines
 // written to files end with CR LF, lines on the standard output with LF.
-// Exit statuses: 0 done, 1 when del or dir found nothing or a name could not
-// be handled, the shell's status otherwise, -1 when the shell cannot start.
+// Exit statuses: as above, the shell's status otherwise, -1 when the shell
+// cannot start.
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -42,6 +55,8 @@ constexpr char kDosQm = '>';    // ?: one character, or none at a dot or the end
 constexpr char kDosDot = '"';   // . before a wildcard or at the end: a dot or the end
 
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool same_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -50,15 +65,46 @@ bool same_ignoring_case(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool less_ignoring_case(const std::string& a, const std::string& b) {
-  const std::size_t n = std::min(a.size(), b.size());
+// Name order, a word order as cmd's dir /on gives it. Hyphens and
+// apostrophes do not count; blanks and punctuation come before digits,
+// digits before letters, letters ignoring case; other bytes come last.
+// Names still equal: fewer hyphens and apostrophes first, then lower case
+// first at the first letter that differs, then the bytes, so that the order
+// is total.
+bool ignored_in_order(char c) { return c == '-' || c == '\''; }
+
+int order_weight(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (is_digit(c)) return 0x100 + u;
+  if (is_letter(c)) return 0x200 + static_cast<unsigned char>(lower(c));
+  if (u >= 0x80) return 0x300 + u;
+  return u;  // blanks and punctuation
+}
+
+std::string order_key(std::string_view name) {
+  std::string key;
+  key.reserve(name.size());
+  for (const char c : name)
+    if (!ignored_in_order(c)) key.push_back(c);
+  return key;
+}
+
+bool before_in_name_order(const std::string& a, const std::string& b) {
+  const std::string ka = order_key(a);
+  const std::string kb = order_key(b);
+  const std::size_t n = std::min(ka.size(), kb.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const char x = lower(a[i]);
-    const char y = lower(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    const int x = order_weight(ka[i]);
+    const int y = order_weight(kb[i]);
+    if (x != y) return x < y;
   }
-  if (a.size() != b.size()) return a.size() < b.size();
-  return a < b;  // names differing only in case: a fixed order all the same
+  if (ka.size() != kb.size()) return ka.size() < kb.size();
+  const std::size_t ignored_a = a.size() - ka.size();
+  const std::size_t ignored_b = b.size() - kb.size();
+  if (ignored_a != ignored_b) return ignored_a < ignored_b;
+  for (std::size_t i = 0; i < n; ++i)
+    if (ka[i] != kb[i]) return ka[i] >= 'a' && ka[i] <= 'z';  // differ only in case here
+  return a < b;
 }
 
 bool has_wildcard(std::string_view name) {
@@ -68,7 +114,7 @@ bool has_wildcard(std::string_view name) {
 // The pattern in the file system's own notation: "*.*" is "*"; ? is DOS_QM;
 // a dot before ? or * or at the end is DOS_DOT; a * before a dot is DOS_STAR.
 std::string translate_pattern(std::string_view pattern) {
-  if (pattern == "*.*") return "*";
+  if (pattern == "*.*") return std::string(1, '*');
   std::string p(pattern);
   for (std::size_t i = 0; i < p.size(); ++i) {
     const bool last = i + 1 == p.size();
@@ -127,9 +173,14 @@ bool is_switch(const std::string& word) {
   return word.size() >= 2 && word[0] == '/' && word.find('/', 1) == std::string::npos;
 }
 
-bool is_regular_file(const std::string& path) {
+enum class Kind { kNone, kFile, kDirectory, kOther };
+
+Kind kind_of(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0) return Kind::kNone;
+  if (S_ISREG(st.st_mode)) return Kind::kFile;
+  if (S_ISDIR(st.st_mode)) return Kind::kDirectory;
+  return Kind::kOther;
 }
 
 struct SplitName {
@@ -143,22 +194,36 @@ SplitName split_name(std::string_view path) {
   return {std::string(path.substr(0, slash + 1)), std::string(path.substr(slash + 1))};
 }
 
-// Names of the regular files of the directory that the predicate accepts,
-// in name order ignoring case.
+// The name as cmd reports it: a full path.
+std::string full_path(const std::string& name) {
+  if (!name.empty() && name.front() == '/') return name;
+  std::string cwd(4096, '\0');
+  if (::getcwd(cwd.data(), cwd.size()) == nullptr) return name;
+  cwd.resize(cwd.find('\0'));
+  std::string_view rest(name);
+  while (rest.substr(0, 2) == "./") rest.remove_prefix(2);
+  if (cwd.empty() || cwd.back() != '/') cwd.push_back('/');
+  return cwd.append(rest);
+}
+
+// Names of the directory's entries of the wanted kinds that the predicate
+// accepts, in name order. False when the directory cannot be read.
 template <typename Accept>
-std::vector<std::string> files_in(const std::string& directory, Accept accept) {
-  std::vector<std::string> names;
+bool entries_in(const std::string& directory, bool directories, Accept accept,
+                std::vector<std::string>& names) {
+  names.clear();
   DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
-  if (dir == nullptr) return names;
+  if (dir == nullptr) return false;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (!accept(name)) continue;
-    if (is_regular_file(directory + name)) names.push_back(name);
+    const Kind kind = kind_of(directory + name);
+    if (kind == Kind::kFile || (directories && kind == Kind::kDirectory)) names.push_back(name);
   }
   ::closedir(dir);
-  std::sort(names.begin(), names.end(), less_ignoring_case);
-  return names;
+  std::sort(names.begin(), names.end(), before_in_name_order);
+  return true;
 }
 
 void write_all(int fd, std::string_view bytes) {
@@ -172,28 +237,46 @@ void write_all(int fd, std::string_view bytes) {
   }
 }
 
-void complain(std::string_view text) {
-  std::fflush(stdout);
-  std::string line(text);
-  line += '\n';
-  write_all(STDERR_FILENO, line);
-}
+// Where one of a command's output streams goes.
+class Output {
+ public:
+  explicit Output(int fd) : fd_(fd) {}
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  ~Output() { release(); }
 
-// Where a command's output goes.
-struct Output {
-  int fd = STDOUT_FILENO;
-  bool to_file = false;
-  bool discard = false;
-  ~Output() {
-    if (to_file) ::close(fd);
+  void to_nul() {
+    release();
+    discard_ = true;
   }
+  void to_file(int fd) {
+    release();
+    fd_ = fd;
+    owned_ = true;
+  }
+  // One line: CR LF in a file, LF on the terminal or a pipe we inherited.
   void line(std::string_view text) const {
-    if (discard) return;
+    if (discard_) return;
     std::string out(text);
-    out += to_file ? "\r\n" : "\n";
-    if (!to_file) std::fflush(stdout);
-    write_all(fd, out);
+    out.append(owned_ ? "\r\n" : "\n");
+    std::fflush(nullptr);
+    write_all(fd_, out);
   }
+
+ private:
+  void release() {
+    if (owned_) ::close(fd_);
+    owned_ = false;
+    discard_ = false;
+  }
+  int fd_;
+  bool owned_ = false;
+  bool discard_ = false;
+};
+
+struct Streams {
+  Output out{STDOUT_FILENO};
+  Output err{STDERR_FILENO};
 };
 
 // Splits "word rest" at blanks; quotes around a word are dropped.
@@ -218,104 +301,133 @@ std::vector<std::string> words_of(std::string_view text) {
   return words;
 }
 
-int run_echo(std::string_view text, const Output& out) {
+int run_echo(std::string_view text, const Streams& io) {
   // cmd drops the one delimiter after the word echo and keeps the rest.
   if (!text.empty()) text.remove_prefix(1);
   if (text.find_first_not_of(" \t") == std::string_view::npos) {
-    out.line("ECHO is on.");
+    io.out.line("ECHO is on.");
   } else {
-    out.line(text);
+    io.out.line(text);
   }
   return 0;
 }
 
-// Removes one name: that exact file, or the one file whose name matches it
-// ignoring case; a pattern removes every match. Returns 0 or 1.
-int delete_one(const std::string& target) {
-  const SplitName where = split_name(target);
-  if (where.name.empty()) {
-    complain("The filename, directory name, or volume label syntax is incorrect.");
-    return 1;
-  }
-  if (has_wildcard(where.name)) {
-    const std::string pat = translate_pattern(where.name);
-    const auto names =
-        files_in(where.directory, [&](const std::string& n) { return matches(pat, n); });
-    if (names.empty()) {
-      complain("Could Not Find " + target);
-      return 1;
-    }
-    int status = 0;
-    for (const auto& n : names)
-      if (::unlink((where.directory + n).c_str()) != 0) status = 1;
-    return status;
-  }
-  if (is_regular_file(target)) return ::unlink(target.c_str()) == 0 ? 0 : 1;
-  const auto names = files_in(
-      where.directory, [&](const std::string& n) { return same_ignoring_case(n, where.name); });
-  if (names.empty()) {
-    complain("Could Not Find " + target);
-    return 1;
-  }
-  if (names.size() > 1) {
-    // Several files differ from the name only in letter case: which one is
-    // meant cannot be told, so none is removed.
-    complain("Not deleted, several files match ignoring case: " + target);
-    return 1;
-  }
-  return ::unlink((where.directory + names.front()).c_str()) == 0 ? 0 : 1;
+void remove_file(const std::string& path, const Streams& io) {
+  if (::unlink(path.c_str()) == 0) return;
+  io.err.line(full_path(path));
+  io.err.line("Access is denied.");
 }
 
-int run_del(const std::vector<std::string>& args) {
+// Removes one name: that exact file, or the one file whose name matches it
+// ignoring case; a pattern removes every matching file. What cannot be done
+// is said on the error output.
+void delete_one(const std::string& target, const Streams& io) {
+  const SplitName where = split_name(target);
+  if (where.name.empty()) {
+    io.err.line("The filename, directory name, or volume label syntax is incorrect.");
+    return;
+  }
+  std::vector<std::string> names;
+  if (has_wildcard(where.name)) {
+    const std::string pat = translate_pattern(where.name);
+    entries_in(
+        where.directory, false, [&](const std::string& n) { return matches(pat, n); }, names);
+    if (names.empty()) io.err.line("Could Not Find " + full_path(target));
+    for (const auto& n : names) remove_file(where.directory + n, io);
+    return;
+  }
+  if (kind_of(target) == Kind::kFile) {
+    remove_file(target, io);
+    return;
+  }
+  entries_in(
+      where.directory, false,
+      [&](const std::string& n) { return same_ignoring_case(n, where.name); }, names);
+  if (names.empty()) {
+    io.err.line("Could Not Find " + full_path(target));
+  } else if (names.size() > 1) {
+    // Several files differ from the name only in letter case: which one is
+    // meant cannot be told, so none is removed.
+    io.err.line("Not deleted, several files match ignoring case: " + full_path(target));
+  } else {
+    remove_file(where.directory + names.front(), io);
+  }
+}
+
+// cmd's del ends with status 0 whatever it found; only a switch this
+// processor does not know gives 1.
+int run_del(const std::vector<std::string>& args, const Streams& io) {
   std::vector<std::string> targets;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (is_switch(a)) {
       if (same_ignoring_case(a, "/q") || same_ignoring_case(a, "/f")) continue;
-      complain("Invalid switch - " + a);
+      io.err.line("Invalid switch - " + a);
       return 1;
     }
     targets.push_back(a);
   }
-  if (targets.empty()) {
-    complain("The syntax of the command is incorrect.");
-    return 1;
-  }
-  int status = 0;
-  for (const auto& t : targets)
-    if (delete_one(t) != 0) status = 1;
-  return status;
+  if (targets.empty()) io.err.line("The syntax of the command is incorrect.");
+  for (const auto& t : targets) delete_one(t, io);
+  return 0;
 }
 
-int run_dir(const std::vector<std::string>& args, const Output& out) {
+int run_dir(const std::vector<std::string>& args, const Streams& io) {
   std::string pattern;
+  bool directories = true;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (is_switch(a)) {
-      if (same_ignoring_case(a, "/b") || same_ignoring_case(a, "/on") ||
-          same_ignoring_case(a, "/o:n") || same_ignoring_case(a, "/a-d") ||
-          same_ignoring_case(a, "/a:-d"))
+      if (same_ignoring_case(a, "/a-d") || same_ignoring_case(a, "/a:-d")) {
+        directories = false;
         continue;
-      complain("Invalid switch - " + a);
+      }
+      if (same_ignoring_case(a, "/b") || same_ignoring_case(a, "/on") ||
+          same_ignoring_case(a, "/o:n"))
+        continue;
+      io.err.line("Invalid switch - " + a);
       return 1;
     }
     if (!pattern.empty()) {
-      complain("Only one name or pattern is listed: " + a);
+      io.err.line("Only one name or pattern is listed: " + a);
       return 1;
     }
     pattern = a;
   }
-  if (pattern.empty()) pattern.assign(1, '*');  // assign(1, c): g++ 12 warns wrongly on = "*"
   SplitName where = split_name(pattern);
+  if (!where.name.empty() && !has_wildcard(where.name)) {
+    // The name of a directory lists what is in it: that exact directory, or
+    // the one whose name matches ignoring case.
+    std::string inside;
+    if (kind_of(where.directory + where.name) == Kind::kDirectory) {
+      inside = where.name;
+    } else {
+      std::vector<std::string> found;
+      entries_in(
+          where.directory, true,
+          [&](const std::string& n) { return same_ignoring_case(n, where.name); }, found);
+      if (found.size() == 1 && kind_of(where.directory + found.front()) == Kind::kDirectory)
+        inside = found.front();
+    }
+    if (!inside.empty()) {
+      where.directory.append(inside).push_back('/');
+      where.name.clear();
+    }
+  }
   if (where.name.empty()) where.name.assign(1, '*');
   const std::string pat = translate_pattern(where.name);
-  const auto names =
-      files_in(where.directory, [&](const std::string& n) { return matches(pat, n); });
-  if (names.empty()) {
-    complain("File Not Found");
+  std::vector<std::string> names;
+  if (!entries_in(
+          where.directory, directories, [&](const std::string& n) { return matches(pat, n); },
+          names)) {
+    io.err.line("The system cannot find the path specified.");
     return 1;
   }
-  for (const auto& n : names) out.line(n);
+  if (names.empty()) {
+    io.err.line("File Not Found");
+    return 1;
+  }
+  for (const auto& n : names) io.out.line(n);
   return 0;
 }
 
@@ -337,20 +449,50 @@ std::int16_t run_shell(const std::string& line) {
   return -1;
 }
 
-// Takes the output redirection out of the command line. Returns false when
-// the line holds more than one or one without a target.
-bool take_redirection(std::string& line, std::string& target, bool& append) {
-  const std::size_t gt = line.find('>');
-  if (gt == std::string::npos) return true;
-  append = gt + 1 < line.size() && line[gt + 1] == '>';
-  std::size_t i = gt + (append ? 2 : 1);
-  while (i < line.size() && line[i] == ' ') ++i;
-  const std::size_t start = i;
-  while (i < line.size() && line[i] != ' ') ++i;
-  target = line.substr(start, i - start);
-  if (target.empty() || target.find('>') != std::string::npos) return false;
-  line = line.substr(0, gt) + line.substr(i);
-  return line.find('>') == std::string::npos;
+// Takes the redirections out of the command line and opens their targets in
+// turn, as cmd does: ">f", ">>f", "1>f", "2>f", "nul" discards. False when a
+// target is missing or cannot be opened (said on the error output); the
+// command is then not run.
+bool take_redirections(std::string& line, Streams& io) {
+  std::string kept;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] != '>') {
+      kept.push_back(line[i++]);
+      continue;
+    }
+    // A 1 or 2 standing alone before the > names the stream.
+    bool to_err = false;
+    if (!kept.empty() && (kept.back() == '1' || kept.back() == '2') &&
+        (kept.size() == 1 || kept[kept.size() - 2] == ' ' || kept[kept.size() - 2] == '\t')) {
+      to_err = kept.back() == '2';
+      kept.pop_back();
+    }
+    ++i;
+    const bool append = i < line.size() && line[i] == '>';
+    if (append) ++i;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '>') ++i;
+    std::string target = line.substr(start, i - start);
+    if (target.size() >= 2 && target.front() == '"' && target.back() == '"')
+      target = target.substr(1, target.size() - 2);
+    Output& stream = to_err ? io.err : io.out;
+    if (same_ignoring_case(target, "nul")) {
+      stream.to_nul();
+      continue;
+    }
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    const int fd = target.empty() ? -1 : ::open(target.c_str(), flags, 0666);
+    if (fd < 0) {
+      std::fflush(nullptr);
+      write_all(STDERR_FILENO, "The system cannot find the path specified.\n");
+      return false;
+    }
+    stream.to_file(fd);
+  }
+  line.swap(kept);
+  return true;
 }
 
 }  // namespace
@@ -362,7 +504,7 @@ std::int16_t run_command(std::string_view command) {
   while (begin < end && (command[begin] == ' ' || command[begin] == '\t')) ++begin;
   std::string line(command.substr(begin, end - begin));
 
-  // The word that names the command ends at a blank, a > or a dot-less end.
+  // The word that names the command ends at a blank or a >.
   std::size_t w = 0;
   while (w < line.size() && line[w] != ' ' && line[w] != '\t' && line[w] != '>') ++w;
   const std::string verb = line.substr(0, w);
@@ -373,31 +515,12 @@ std::int16_t run_command(std::string_view command) {
   if ((!is_echo && !is_del && !is_dir) || line.find_first_of("|&<") != std::string::npos)
     return run_shell(line);
 
-  std::string target;
-  bool append = false;
-  if (!take_redirection(line, target, append)) {
-    complain("The syntax of the command is incorrect.");
-    return 1;
-  }
-  Output out;
-  if (!target.empty()) {
-    if (same_ignoring_case(target, "nul")) {
-      out.discard = true;
-    } else {
-      const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-      const int fd = ::open(target.c_str(), flags, 0666);
-      if (fd < 0) {
-        complain("The system cannot find the path specified.");
-        return 1;
-      }
-      out.fd = fd;
-      out.to_file = true;
-    }
-  }
-  if (is_echo) return static_cast<std::int16_t>(run_echo(std::string_view(line).substr(w), out));
+  Streams io;
+  if (!take_redirections(line, io)) return 0;
+  if (is_echo) return static_cast<std::int16_t>(run_echo(std::string_view(line).substr(w), io));
   const auto args = words_of(line);
-  if (is_del) return static_cast<std::int16_t>(run_del(args));
-  return static_cast<std::int16_t>(run_dir(args, out));
+  if (is_del) return static_cast<std::int16_t>(run_del(args, io));
+  return static_cast<std::int16_t>(run_dir(args, io));
 }
 
 std::string executable_path() {

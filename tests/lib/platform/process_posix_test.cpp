@@ -1,7 +1,10 @@
 // The POSIX command processor: echo, del, dir /b /on, redirection, the shell
 // for everything else, and the running executable's path.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <iterator>
 
 #include <filesystem>
 #include <fstream>
@@ -43,14 +46,31 @@ class ProcessTest : public ::testing::Test {
     for (const auto& e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
     return names;
   }
-  // The bare listing of a pattern, as written to a file (kept in a
-  // directory of its own, which the listing leaves out).
-  static std::string listing(const std::string& pattern) {
-    fs::create_directory("out");
-    run_command("dir /b /on " + pattern + " >out/list.out");
-    std::string text = contents("out/list.out");
-    fs::remove_all("out");
+  // The bare listing of a pattern, as written to a file (kept outside the
+  // scratch directory, which the listing would show).
+  std::string listing(const std::string& pattern) const {
+    const std::string list = dir_.string() + ".list";
+    run_command("dir /b /on " + pattern + " >" + list);
+    std::string text = contents(list);
+    fs::remove(list);
     return text;
+  }
+  // Runs the command with the standard error output caught in a file.
+  std::int16_t run_catching_errors(const std::string& command, std::string& errors) const {
+    const std::string file = dir_.string() + ".err";
+    const int saved = ::dup(STDERR_FILENO);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+    const std::int16_t status = run_command(command);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    errors = contents(file);
+    fs::remove(file);
+    return status;
+  }
+  static std::string here(const std::string& name) {
+    return fs::current_path().string() + "/" + name;
   }
 
   fs::path home_;
@@ -64,19 +84,41 @@ TEST_F(ProcessTest, EchoWritesTextOrTheEchoStateWithCrLf) {
   EXPECT_EQ(contents("BatIsRdy"), "ECHO is on.\r\n");
   EXPECT_EQ(run_command("ECHO >BatIsRdy"), 0);
   EXPECT_EQ(contents("BatIsRdy"), "ECHO is on.\r\n");
+  EXPECT_EQ(run_command("echo    >BatIsRdy"), 0);  // blanks only: no text either
+  EXPECT_EQ(contents("BatIsRdy"), "ECHO is on.\r\n");
+  // Only the one separator after "echo" goes.
+  EXPECT_EQ(run_command("echo  two  blanks  >f"), 0);
+  EXPECT_EQ(contents("f"), " two  blanks  \r\n");
   EXPECT_EQ(run_command("echo one>out.txt"), 0);
   EXPECT_EQ(run_command("echo two >>out.txt"), 0);
   EXPECT_EQ(contents("out.txt"), "one\r\ntwo \r\n");
+  EXPECT_EQ(run_command("echo a1>f"), 0);  // a 1 inside a word is text
+  EXPECT_EQ(contents("f"), "a1\r\n");
   EXPECT_EQ(run_command("echo gone >nul"), 0);
   EXPECT_EQ(run_command("echo gone >NUL"), 0);
-  EXPECT_EQ(files(), (std::set<std::string>{"SplitWas.bad", "BatIsRdy", "out.txt"}));
+  EXPECT_EQ(files(), (std::set<std::string>{"SplitWas.bad", "BatIsRdy", "f", "out.txt"}));
 }
 
-TEST_F(ProcessTest, RedirectionFaults) {
-  EXPECT_EQ(run_command("echo x >"), 1);
-  EXPECT_EQ(run_command("echo x >a >b"), 1);
-  EXPECT_EQ(run_command("echo x >no/such/dir/f"), 1);
+TEST_F(ProcessTest, RedirectionTargets) {
+  // A target that cannot be opened: the command does not run, status 0.
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("echo x >", errors), 0);
+  EXPECT_EQ(errors, "The system cannot find the path specified.\n");
+  EXPECT_EQ(run_catching_errors("echo x >no/such/dir/f", errors), 0);
+  EXPECT_EQ(errors, "The system cannot find the path specified.\n");
+  EXPECT_EQ(run_catching_errors("dir /b >no/such/dir/f", errors), 0);
+  EXPECT_EQ(errors, "The system cannot find the path specified.\n");
   EXPECT_TRUE(files().empty());
+  // Each target is created in turn; the last one takes the output.
+  EXPECT_EQ(run_command("echo x >a >b"), 0);
+  EXPECT_EQ(contents("a"), "");
+  EXPECT_EQ(contents("b"), "x  \r\n");
+  // The error output goes its own way.
+  EXPECT_EQ(run_command("del missing.txt 2>err.txt >out.txt"), 0);
+  EXPECT_EQ(contents("err.txt"), "Could Not Find " + here("missing.txt") + "\r\n");
+  EXPECT_EQ(contents("out.txt"), "");
+  EXPECT_EQ(run_catching_errors("del missing.txt 2>nul", errors), 0);
+  EXPECT_EQ(errors, "");
 }
 
 TEST_F(ProcessTest, DirListsBareNamesInNameOrderIgnoringCase) {
@@ -85,13 +127,42 @@ TEST_F(ProcessTest, DirListsBareNamesInNameOrderIgnoringCase) {
   touch("chan010.v2");
   touch("abc.v1");
   touch("README");
-  fs::create_directory("sub.v2");  // directories are not listed
   EXPECT_EQ(listing("*.v2"), "Chan001.V2\r\nchan002.v2\r\nchan010.v2\r\n");
   EXPECT_EQ(listing("CHAN00?.V2"), "Chan001.V2\r\nchan002.v2\r\n");
   EXPECT_EQ(listing("*.*"), "abc.v1\r\nChan001.V2\r\nchan002.v2\r\nchan010.v2\r\nREADME\r\n");
   EXPECT_EQ(listing(""), "abc.v1\r\nChan001.V2\r\nchan002.v2\r\nchan010.v2\r\nREADME\r\n");
   EXPECT_EQ(listing("*."), "README\r\n");
   EXPECT_EQ(listing("readme"), "README\r\n");
+}
+
+TEST_F(ProcessTest, NameOrderIsAWordOrder) {
+  // Hyphens and apostrophes do not count, punctuation and blanks come
+  // before digits, digits before letters; then fewer hyphens first, then
+  // lower case first. The order cmd's dir /on gives these names:
+  const char* const expected[] = {"_x", "~y", "a b", "a_b", "A1", "a10", "a2", "ab", "aB", "a-b"};
+  for (auto it = std::rbegin(expected); it != std::rend(expected); ++it) touch(*it);
+  std::string want;
+  for (const char* n : expected) want.append(n).append("\r\n");
+  EXPECT_EQ(listing("*"), want);
+
+  for (const char* n : {"a'c", "ac", "a.c", "AC", "a-b-c"}) touch(n);
+  EXPECT_EQ(listing("a*c"), "a.c\r\na-b-c\r\nac\r\nAC\r\na'c\r\n");
+}
+
+TEST_F(ProcessTest, DirListsDirectoriesToo) {
+  touch("x.v2");
+  fs::create_directory("sub.v2");
+  fs::create_directory("Data");
+  touch("Data/b.v2");
+  touch("Data/A.v2");
+  EXPECT_EQ(listing("*.v2"), "sub.v2\r\nx.v2\r\n");
+  EXPECT_EQ(listing("/a-d *.v2"), "x.v2\r\n");
+  EXPECT_EQ(listing("*"), "Data\r\nsub.v2\r\nx.v2\r\n");
+  // A directory's name lists what is in it, also when its case differs.
+  EXPECT_EQ(listing("Data"), "A.v2\r\nb.v2\r\n");
+  EXPECT_EQ(listing("data"), "A.v2\r\nb.v2\r\n");
+  EXPECT_EQ(listing("Data/"), "A.v2\r\nb.v2\r\n");
+  EXPECT_EQ(listing("d*"), "Data\r\n");
 }
 
 TEST_F(ProcessTest, WindowsWildcardRules) {
@@ -111,12 +182,17 @@ TEST_F(ProcessTest, WindowsWildcardRules) {
             "a.b.v2\r\nchan0001.v2\r\nchan001.v2\r\nchan1.v2\r\nx.v2\r\nx.v2x\r\nxv2\r\n");
 }
 
-TEST_F(ProcessTest, DirWithoutMatchLeavesAnEmptyFile) {
+TEST_F(ProcessTest, DirWithoutMatchFailsAndLeavesAnEmptyFile) {
   touch("a.txt");
-  EXPECT_EQ(run_command("dir /b /on *.v2 >dir_fil$.14 "), 1);
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("dir /b /on *.v2 >dir_fil$.14 ", errors), 1);
+  EXPECT_EQ(errors, "File Not Found\n");
   ASSERT_TRUE(fs::exists("dir_fil$.14"));
   EXPECT_EQ(contents("dir_fil$.14"), "");
-  EXPECT_EQ(run_command("dir /x *.v2 >nul"), 1);  // unknown switch
+  EXPECT_EQ(run_catching_errors("dir /b no_such_dir/*.v2 >nul", errors), 1);
+  EXPECT_EQ(errors, "The system cannot find the path specified.\n");
+  EXPECT_EQ(run_catching_errors("dir /x *.v2 >nul", errors), 1);  // unknown switch
+  EXPECT_EQ(errors, "Invalid switch - /x\n");
 }
 
 TEST_F(ProcessTest, DelOfANameTakesThatFileOrTheOneMatchingIgnoringCase) {
@@ -129,28 +205,45 @@ TEST_F(ProcessTest, DelOfANameTakesThatFileOrTheOneMatchingIgnoringCase) {
   // No exact name: the one file matching ignoring case.
   EXPECT_EQ(run_command("del syscalls.log"), 0);
   EXPECT_EQ(files(), (std::set<std::string>{"keep.txt"}));
-  // Nothing to find.
-  EXPECT_EQ(run_command("del syscalls.log"), 1);
+  // Nothing to find: said with the full path, and the status stays 0.
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("del ./syscalls.log", errors), 0);
+  EXPECT_EQ(errors, "Could Not Find " + here("syscalls.log") + "\n");
   EXPECT_EQ(files(), (std::set<std::string>{"keep.txt"}));
 }
 
 TEST_F(ProcessTest, DelNeverRemovesSeveralForOneName) {
   touch("Data.v2");
   touch("DATA.V2");
-  EXPECT_EQ(run_command("del data.v2"), 1);
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("del data.v2", errors), 0);
+  EXPECT_EQ(errors, "Not deleted, several files match ignoring case: " + here("data.v2") + "\n");
   EXPECT_EQ(files(), (std::set<std::string>{"Data.v2", "DATA.V2"}));
 }
 
-TEST_F(ProcessTest, DelOfAPatternRemovesEveryMatch) {
+TEST_F(ProcessTest, DelOfAPatternRemovesEveryMatchingFile) {
   for (const char* n : {"a.v2", "B.V2", "c.v1", "d"}) touch(n);
   fs::create_directory("e.v2");
   EXPECT_EQ(run_command("del *.V2"), 0);
   EXPECT_EQ(files(), (std::set<std::string>{"c.v1", "d", "e.v2"}));
-  EXPECT_EQ(run_command("del *.v2"), 1);
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("del *.v2", errors), 0);
+  EXPECT_EQ(errors, "Could Not Find " + here("*.v2") + "\n");
   EXPECT_EQ(run_command("del /q *.*"), 0);
   EXPECT_EQ(files(), (std::set<std::string>{"e.v2"}));
-  EXPECT_EQ(run_command("del"), 1);
-  EXPECT_EQ(run_command("del /s x"), 1);
+  EXPECT_EQ(run_catching_errors("del", errors), 0);
+  EXPECT_EQ(errors, "The syntax of the command is incorrect.\n");
+  EXPECT_EQ(run_catching_errors("del /s x", errors), 1);  // not a switch of ours
+  EXPECT_EQ(errors, "Invalid switch - /s\n");
+}
+
+TEST_F(ProcessTest, DelThatCannotRemoveSaysSo) {
+  // A file of the process file system cannot be removed, not even by root.
+  ASSERT_TRUE(fs::is_regular_file("/proc/version"));
+  std::string errors;
+  EXPECT_EQ(run_catching_errors("del /proc/version", errors), 0);
+  EXPECT_EQ(errors, "/proc/version\nAccess is denied.\n");
+  EXPECT_TRUE(fs::exists("/proc/version"));
 }
 
 TEST_F(ProcessTest, DelAndDirWithADirectoryPart) {
