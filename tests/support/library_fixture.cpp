@@ -2,6 +2,7 @@
 
 #include <unistd.h>  // getpid, also in the Windows C runtime's headers
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +21,7 @@
 #include "lib/shell/get_filenames.h"
 #include "lib/shell/len_file.h"
 #include "lib/shell/system_call.h"
+#include "lib/text/streams.h"
 
 namespace sunder::test {
 
@@ -75,6 +77,7 @@ ScratchDir::~ScratchDir() {
 
 void reset_library_state() {
   reset_units_for_test();
+  close_all_streams();
   reset_open_file_for_test();
   reset_mesag_for_test();
   reset_nerrmsg_for_test();
@@ -155,6 +158,12 @@ void LibraryTest::TearDown() {
 void LibraryTest::feed(const std::string& text) {
   input_ = text;
   platform::set_console_input_for_test(&input_);
+}
+
+void LibraryTest::designate_run_log() {
+  std::int32_t lu = -30;
+  mesag("Initialize", lu);
+  ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
 }
 
 void LibraryTest::use_test_clock() { platform::set_test_clock(&clock_); }

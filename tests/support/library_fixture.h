@@ -33,7 +33,7 @@ class ScratchDir {
   std::filesystem::path home_, dir_;
 };
 
-// Every family's saved state as at the start of a process (files on units closed).
+// Every family's saved state as at the start of a process (every file closed).
 void reset_library_state();
 
 // The whole file as bytes ("" when it cannot be read), and a file of exactly these bytes.
@@ -72,6 +72,10 @@ class LibraryTest : public ::testing::Test {
   // "TimeZone.PC" in the scratch directory (missing until a test writes it)
   // as the machine's time-zone file.
   void use_own_zone_file();
+  // The tool's start-up: its run log on unit 30 is mesag's message file.
+  static void designate_run_log();
+  // The full name of a file in the scratch directory.
+  std::string path(const char* name) const { return (dir_ / name).string(); }
   // The captured console without CRs.
   std::string con() const { return without_cr(console_); }
   // The captured console lines without their line ends.

@@ -30,9 +30,7 @@ class ClockTest : public test::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     use_own_zone_file();
-    std::int32_t lu = -30;
-    mesag("Initialize", lu);
-    ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
+    designate_run_log();
   }
   static Reading local(std::int32_t level = 0) {
     Reading r;

@@ -27,9 +27,7 @@ class FileDateTest : public test::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     // Messages go to a run log, as in the tool.
-    std::int32_t lu = -30;
-    mesag("Initialize", lu);
-    ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
+    designate_run_log();
   }
   // A file named vol.v2 with the given modification time.
   static void dated(std::int64_t seconds, const std::string& name = "vol.v2") {

@@ -30,9 +30,7 @@ class LocalTimeTest : public test::LibraryTest {
   void SetUp() override {
     LibraryTest::SetUp();
     use_own_zone_file();
-    std::int32_t lu = -30;
-    mesag("Initialize", lu);
-    ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
+    designate_run_log();
   }
   void zone_file(const std::string& text) { test::write_file(zone_file_, text); }
   static When convert(float lat, float lon, std::int32_t day, std::int32_t month, std::int32_t year,

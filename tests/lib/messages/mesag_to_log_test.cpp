@@ -29,12 +29,6 @@ class MesagToLogTest : public test::LibraryTest {
     use_own_zone_file();  // missing unless a test writes it
     set_clock(2026, 12, 7, 14, 5, 9);
   }
-  // The tool's start-up: its run log on unit 30 is mesag's message file.
-  static void designate_run_log() {
-    std::int32_t lu = -30;
-    mesag("Initialize", lu);
-    ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
-  }
   // The file's contents once every unit is released.
   static std::string closed(const std::string& name) {
     reset_units_for_test();

@@ -22,11 +22,6 @@ using test::write_file;
 class Lines : public test::LibraryTest {
  protected:
   Lines() : LibraryTest("sunder_lines_") {}
-  void TearDown() override {
-    close_all_streams();
-    LibraryTest::TearDown();
-  }
-  std::string path(const char* name) { return (dir_ / name).string(); }
   Unit open_unit(Unit u, const std::string& p, platform::Access access) {
     platform::FileHandle h = platform::kNoFile;
     EXPECT_EQ(platform::open_file(p, access, h), 0);

@@ -22,11 +22,6 @@ using test::write_file;
 class Views : public test::LibraryTest {
  protected:
   Views() : LibraryTest("sunder_views_") {}
-  void TearDown() override {
-    close_all_streams();
-    LibraryTest::TearDown();
-  }
-  std::string path(const char* name) { return (dir_ / name).string(); }
   static void open(Unit u, const std::string& p, platform::Access access, bool read_only) {
     platform::FileHandle h = platform::kNoFile;
     ASSERT_EQ(platform::open_file(p, access, h), 0);
