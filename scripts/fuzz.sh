@@ -26,6 +26,7 @@ harnesses=("$@")
 build=${FUZZ_BUILD_DIR:-$repo/build-fuzz}
 jobs=${FUZZ_BUILD_JOBS:-2}
 
+bash "$repo/scripts/ensure-packages.sh" clang libclang-rt-14-dev cmake make
 CXX=${CXX:-clang++} cmake -S "$repo" -B "$build" -DSUNDER_FUZZ=ON -DSUNDER_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs" --target "${harnesses[@]}"
