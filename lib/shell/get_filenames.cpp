@@ -86,8 +86,12 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   render(listName, "(A, I2.2)", {"dir_fil$.", state.listUnit});
   const std::string_view list = used(listName);
 
-  // The whole command, also for a pattern too long for the command field.
-  const std::string command = "dir /b /on " + std::string(wanted) + " >" + std::string(list);
+  // The whole command, also for a pattern too long for the command field. A
+  // pattern holding blanks goes in quotes: one pattern to the listing, as
+  // given, not several (quotes are refused inside a pattern).
+  const bool blanks_inside = wanted.find(' ') != std::string_view::npos;
+  const std::string shown = blanks_inside ? "\"" + std::string(wanted) + "\"" : std::string(wanted);
+  const std::string command = "dir /b /on " + shown + " >" + std::string(list);
   if (ktest >= 2) {
     mesag_to_log(field("  dosCmd: " + field(command, kCommandLength), kMessageLength), " ", 2);
   }

@@ -2,10 +2,8 @@
 // holds, the tool ends with 0 or 1 (never a signal), says what happened,
 // changes or removes no file that was there before, and leaves
 // "SplitWas.bad" behind after every error stop.
-#include <sys/mount.h>
-#include <sys/stat.h>
-
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
@@ -34,12 +32,15 @@ Snapshot snapshot(const fs::path& dir) {
   for (const auto& e : fs::directory_iterator(dir)) {
     const std::string name = e.path().filename().string();
     if (name == ".stdout" || name == ".stderr") continue;
-    struct stat st {};
-    if (::lstat(e.path().c_str(), &st) != 0) continue;
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(e.path(), ec);
+    const auto written = fs::last_write_time(e.path(), ec);
+    if (ec) continue;
     Entry entry;
-    entry.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    entry.isDirectory = S_ISDIR(st.st_mode);
-    if (S_ISREG(st.st_mode) && (st.st_mode & S_IRUSR)) entry.bytes = read_file(e.path());
+    entry.mtimeNs = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
+    entry.isDirectory = fs::is_directory(st);
+    if (fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_read) != fs::perms::none)
+      entry.bytes = read_file(e.path());
     s[name] = entry;
   }
   return s;
@@ -276,39 +277,23 @@ TEST(DamagedRecords, VolumeNamedLikeItsOwnChannelFile) {
 // user "nobody" (uid 65534) when asked.
 RunResult run_with_output_at(const fs::path& dir, const std::vector<std::string>& args,
                              const fs::path& outPath, bool asNobody) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.c_str()) != 0) ::_exit(126);
-    if (asNobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(125);
-    int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (in < 0 || out < 0) ::_exit(124);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(out, 2);
-    std::vector<char*> argv{const_cast<char*>("sunder")};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(SUNDER_EXE, argv.data());
-    ::_exit(127);
-  }
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  RunResult r;
-  if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-  r.out = read_file(outPath);
-  fs::remove(outPath);
-  EXPECT_FALSE(contains(r.out, "Sanitizer") || contains(r.out, "runtime error")) << r.out;
-  return r;
+  Launch l;
+  l.dir = dir;
+  l.args = args;
+  l.program = "sunder";
+  l.outPath = outPath;
+  l.asNobody = asNobody;
+  return run_launch(l);
 }
 
 TEST(FileSystem, VolumeWithoutReadPermission) {
+  if (!kFilePermissions) GTEST_SKIP() << "permission bits do not keep the owner out here";
   Case c;
   add_bystanders(c.dir);
   write_file(c.dir / "quake.v2", record(2, 33));
   fs::permissions(c.dir / "quake.v2", fs::perms::none);
   c.before = snapshot(c.dir.path);
-  if (::geteuid() == 0) {
+  if (is_superuser()) {
     // Root reads everything: the tool runs as another user, in a directory it may write.
     fs::permissions(c.dir.path, fs::perms::all);
     c.run = run_with_output_at(c.dir.path, {"quake.v2"}, c.dir / ".stdout", true);
@@ -330,12 +315,12 @@ std::string big_volume(int records, int bodyLines) {
 }
 
 TEST(FileSystem, FullDiskWhileWritingChannelFiles) {
-  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+  if (!is_superuser()) GTEST_SKIP() << "mounting a small file system needs root";
   ScratchDir outer;
   const fs::path mnt = outer / "disk";
   fs::create_directory(mnt);
-  if (::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k") != 0)
-    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(errno);
+  if (const int e = mount_small_disk(mnt, "64k"); e != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs: " << std::strerror(e);
   {
     // 64 KiB in all: the volume takes about 40, the channel files need as much again.
     Snapshot before;
@@ -355,10 +340,12 @@ TEST(FileSystem, FullDiskWhileWritingChannelFiles) {
       EXPECT_TRUE(it != after.end() && it->second == entry) << name << " changed or removed";
     }
   }
-  EXPECT_EQ(::umount2(mnt.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+  const int e = unmount_disk(mnt);
+  EXPECT_EQ(e, 0) << std::strerror(e);
 }
 
 TEST(FileSystem, FileSizeLimitWhileWritingChannelFiles) {
+  if (!kFileSizeLimits) GTEST_SKIP() << "no file-size limit for a process here";
   // Any user: a limit on the size of each written file stands for a full disk.
   Case c;
   add_bystanders(c.dir);

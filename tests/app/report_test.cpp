@@ -93,6 +93,8 @@ TEST(CleanUp, NormalRunLeavesNoMarkerAndRemovesAnEmptyLogWriterFile) {
   // a user's file of a similar name stays.
   EXPECT_EQ(r.err, "");
   ScratchDir e;
+  // Where names ignore case, SYSCALLS.LOG is the call log itself.
+  if (names_ignore_case(e.path)) GTEST_SKIP() << "file names ignore case here";
   write_file(e / "vol.v2", record(2, 33));
   write_file(e / "SYSCALLS.LOG", "mine\r\n");
   ASSERT_EQ(run_tool(e.path, {"vol.v2"}).status, 0);
@@ -139,7 +141,9 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
   write_file(d / "d.v2", record(3, 41) + record(3, 42) + record(3, 43));
   write_file(d / "e.v1", record(1, 50));
   for (const char* v : {"a.v2", "b.v2", "c.v2", "d.v2"}) set_mtime(d / v, kVolumeTime);
-  write_file(d / "SYSCALLS.LOG", "mine\r\n");  // a user's file beside our call log
+  // A user's file beside our call log (where names ignore case, it would be the call log).
+  const bool usersFile = !names_ignore_case(d.path);
+  if (usersFile) write_file(d / "SYSCALLS.LOG", "mine\r\n");
   RunResult r = run_tool(d.path, {"*.v2", "chan033", "junk"});
   ASSERT_EQ(r.status, 0) << r.out;
   for (const char* f : {"chan033.v2", "chan034.v2", "chan040.v2", "chan041.v3", "chan043.v3"}) {
@@ -163,7 +167,9 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
     EXPECT_NE(n, "sysCalls.log");
   }
   EXPECT_FALSE(d.has("SplitWas.bad"));
-  EXPECT_EQ(read_file(d / "SYSCALLS.LOG"), "mine\r\n");
+  if (usersFile) {
+    EXPECT_EQ(read_file(d / "SYSCALLS.LOG"), "mine\r\n");
+  }
 }
 
 TEST(Wildcard, TwoStationsMeetingTheSameChannelFileStop) {

@@ -1,14 +1,10 @@
 // End-to-end helpers for the app tests: a scratch directory, running the
-// built tool in it, and writing small synthetic volumes.
+// built tool in it, and writing small synthetic volumes. How a child process
+// is started is the platform's (tool_runner_posix.h, tool_runner_win32.h);
+// everything else here is the same everywhere.
 #pragma once
 
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,17 +15,49 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/platform/console.h"
+#include "lib/platform/file.h"
+#include "tests/support/library_fixture.h"
+
 namespace apptest {
 
 namespace fs = std::filesystem;
 
+// How the tool is started in a test: its directory, argv[0] (as the tool
+// sees it), where its standard output and error go (one file may take both),
+// a limit on the size of each file it writes (0: none) and whether it runs as
+// an unprivileged user. Its standard input is empty.
+struct Launch {
+  fs::path dir;
+  std::vector<std::string> args;
+  std::string program = SUNDER_EXE;
+  fs::path outPath, errPath;
+  long maxFileBytes = 0;
+  bool asNobody = false;
+};
+
+}  // namespace apptest
+
+// The platform's side, in namespace apptest:
+//   int start_and_wait(const Launch&)  the tool's exit status; -1 when it did
+//                                      not start or did not exit normally,
+//                                      125 when it could not change user
+//   bool is_superuser()                permissions do not keep us out
+//   kFileSizeLimits                    maxFileBytes can be honoured
+//   kFilePermissions                   fs::permissions can keep the owner out
+//   int mount_small_disk(path, size) / unmount_disk(path): 0 or an errno
+#ifdef _WIN32
+#include "tests/app/tool_runner_win32.h"
+#else
+#include "tests/app/tool_runner_posix.h"
+#endif
+
+namespace apptest {
+
 // A fresh directory under the system's temporary directory, removed afterwards.
 struct ScratchDir {
   fs::path path;
-  ScratchDir() {
-    std::string tmpl = (fs::temp_directory_path() / "sunder_e2e.XXXXXX").string();
-    path = ::mkdtemp(tmpl.data());
-  }
+  ScratchDir() : path(sunder::test::make_scratch_dir("sunder_e2e_")) {}
   ~ScratchDir() {
     std::error_code ec;
     fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
@@ -43,8 +71,8 @@ struct ScratchDir {
 
 struct RunResult {
   int status = -1;  // exit status; -1 when the tool did not exit normally
-  std::string out;  // standard output
-  std::string err;  // standard error
+  std::string out;  // standard output, console lines ending "\n"
+  std::string err;  // standard error, the same
 };
 
 inline std::string read_file(const fs::path& p) {
@@ -59,47 +87,72 @@ inline void write_file(const fs::path& p, const std::string& bytes) {
   out << bytes;
 }
 
+// Console text with the platform's line ends as "\n". Where the platform's
+// end is CR LF, every LF must come with its CR.
+inline std::string console_text(const std::string& raw) {
+  const std::string_view end = sunder::platform::console_line_end();
+  if (end == "\n") return raw;
+  std::string text;
+  text.reserve(raw.size());
+  std::size_t bare = 0;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw.compare(i, end.size(), end) == 0) {
+      text += '\n';
+      i += end.size() - 1;
+    } else {
+      if (raw[i] == '\n') ++bare;
+      text += raw[i];
+    }
+  }
+  EXPECT_EQ(bare, 0u) << "console lines without the platform's line end:\n" << raw;
+  return text;
+}
+
+// Runs the tool as launched. Without an outPath its standard output and error
+// are caught in files of its directory; with only an outPath both go there.
+// The files are removed afterwards. A sanitizer build reports on the
+// standard error.
+inline RunResult run_launch(Launch l) {
+  const bool shared = !l.outPath.empty() && (l.errPath.empty() || l.errPath == l.outPath);
+  if (l.outPath.empty()) l.outPath = l.dir / ".stdout";
+  if (l.errPath.empty()) l.errPath = shared ? l.outPath : l.dir / ".stderr";
+  RunResult r;
+  r.status = start_and_wait(l);
+  r.out = console_text(read_file(l.outPath));
+  if (!shared) r.err = console_text(read_file(l.errPath));
+  std::error_code ec;
+  fs::remove(l.outPath, ec);
+  fs::remove(l.errPath, ec);
+  for (const std::string* text : {&r.out, &r.err}) {
+    EXPECT_FALSE(text->find("Sanitizer") != std::string::npos) << *text;
+    EXPECT_FALSE(text->find("runtime error") != std::string::npos) << *text;
+  }
+  return r;
+}
+
 // Runs the tool in dir with the arguments (no shell: patterns reach the tool
 // as typed); program is argv[0]. A positive maxFileBytes limits the size of
-// every file the tool writes (writes past it fail), to stand for a full disk.
+// every file the tool writes (writes past it fail), to stand for a full disk
+// (only where kFileSizeLimits holds).
 inline RunResult run_tool(const fs::path& dir, const std::vector<std::string>& args,
                           const std::string& program = SUNDER_EXE, long maxFileBytes = 0) {
-  const std::string outPath = (dir / ".stdout").string();
-  const std::string errPath = (dir / ".stderr").string();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.c_str()) != 0) ::_exit(126);
-    if (maxFileBytes > 0) {
-      ::signal(SIGXFSZ, SIG_IGN);
-      struct rlimit lim {};
-      lim.rlim_cur = lim.rlim_max = static_cast<rlim_t>(maxFileBytes);
-      ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    int in = ::open("/dev/null", O_RDONLY);
-    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(SUNDER_EXE, argv.data());
-    ::_exit(127);
-  }
-  int wstatus = 0;
-  ::waitpid(pid, &wstatus, 0);
-  RunResult r;
-  if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
-  r.out = read_file(outPath);
-  r.err = read_file(errPath);
-  fs::remove(outPath);
-  fs::remove(errPath);
-  // A sanitizer build reports on the standard error.
-  EXPECT_FALSE(r.err.find("Sanitizer") != std::string::npos) << r.err;
-  EXPECT_FALSE(r.err.find("runtime error") != std::string::npos) << r.err;
-  return r;
+  Launch l;
+  l.dir = dir;
+  l.args = args;
+  l.program = program;
+  l.maxFileBytes = maxFileBytes;
+  return run_launch(l);
+}
+
+// True when the directory's file system takes names that differ only in
+// letter case for the same file (as Windows does).
+inline bool names_ignore_case(const fs::path& dir) {
+  const fs::path probe = dir / ".case_probe";
+  write_file(probe, "");
+  const bool same = fs::exists(dir / ".CASE_PROBE");
+  std::error_code ec;
+  fs::remove(probe, ec);
+  return same;
 }
 
 // Lines of a text, split at LF with a CR before it dropped.
@@ -192,17 +245,13 @@ inline std::string record(int stage, int stachn, int nbody = 3, int chn2 = 1) {
 }
 
 inline void set_mtime(const fs::path& p, long long seconds) {
-  struct timespec times[2];
-  times[0].tv_sec = seconds;
-  times[0].tv_nsec = 0;
-  times[1] = times[0];
-  ::utimensat(AT_FDCWD, p.c_str(), times, 0);
+  EXPECT_EQ(sunder::platform::set_file_mtime(p.string(), seconds), 0) << p.string();
 }
 
 inline long long mtime_of(const fs::path& p) {
-  struct stat st {};
-  if (::stat(p.c_str(), &st) != 0) return -1;
-  return st.st_mtime;
+  std::int64_t seconds = 0;
+  if (sunder::platform::file_mtime(p.string(), seconds) != 0) return -1;
+  return seconds;
 }
 
 }  // namespace apptest
