@@ -141,8 +141,13 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
 }
 
 bool file_exists(std::string_view path) {
+  // A symbolic link counts by itself, dangling or not: a name taken by a link
+  // is not free, so a file created under it would land where the link points.
   struct stat st {};
-  return ::stat(std::string(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  const std::string p(path);
+  if (::lstat(p.c_str(), &st) != 0) return false;
+  if (S_ISLNK(st.st_mode)) return ::stat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode);
+  return !S_ISDIR(st.st_mode);
 }
 
 bool directory_exists(std::string_view path) {
