@@ -90,7 +90,11 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   // pattern holding blanks goes in quotes: one pattern to the listing, as
   // given, not several (quotes are refused inside a pattern).
   const bool blanks_inside = wanted.find(' ') != std::string_view::npos;
-  const std::string shown = blanks_inside ? "\"" + std::string(wanted) + "\"" : std::string(wanted);
+  std::string shown(wanted);
+  if (blanks_inside) {
+    shown.insert(shown.begin(), '"');
+    shown.push_back('"');
+  }
   const std::string command = "dir /b /on " + shown + " >" + std::string(list);
   if (ktest >= 2) {
     mesag_to_log(field("  dosCmd: " + field(command, kCommandLength), kMessageLength), " ", 2);
