@@ -144,16 +144,7 @@ inline RunResult run_tool(const fs::path& dir, const std::vector<std::string>& a
   return run_launch(l);
 }
 
-// True when the directory's file system takes names that differ only in
-// letter case for the same file (as Windows does).
-inline bool names_ignore_case(const fs::path& dir) {
-  const fs::path probe = dir / ".case_probe";
-  write_file(probe, "");
-  const bool same = fs::exists(dir / ".CASE_PROBE");
-  std::error_code ec;
-  fs::remove(probe, ec);
-  return same;
-}
+using sunder::test::names_ignore_case;
 
 // Lines of a text, split at LF with a CR before it dropped.
 inline std::vector<std::string> lines_of(const std::string& text) {

@@ -1,7 +1,13 @@
 #include "tests/support/library_fixture.h"
 
 #include <unistd.h>  // getpid, also in the Windows C runtime's headers
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +49,8 @@ void dump_child_console() {
 
 // Takes the directory away even when a test left it without write permission.
 void remove_tree(const fs::path& dir) {
-  if (dir.empty()) return;
+  // A death test's child may be working in its parent's directory.
+  if (dir.empty() || ::testing::internal::InDeathTestChild()) return;
   std::error_code ec;
   fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(dir, ec);
@@ -51,13 +58,62 @@ void remove_tree(const fs::path& dir) {
 
 }  // namespace
 
+namespace {
+
+// The scratch directories made for the running test, one a line, in the
+// environment: a death test's child started as a new process inherits it.
+constexpr const char* kScratchDirsVariable = "SUNDER_TEST_SCRATCH_DIRS";
+
+std::string current_test_name() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
+}
+
+// The parent's k-th directory of this test (k from 1), when this is a death
+// test's child and the parent made that many.
+fs::path parents_scratch_dir(unsigned k) {
+  if (!::testing::internal::InDeathTestChild()) return {};
+  const char* list = std::getenv(kScratchDirsVariable);
+  if (list == nullptr) return {};
+  std::string_view rest(list);
+  for (unsigned i = 1; !rest.empty(); ++i) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    if (i == k) {
+      fs::path p(std::string(rest.substr(0, end)));
+      std::error_code ec;
+      return fs::is_directory(p, ec) ? p : fs::path();
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  return {};
+}
+
+}  // namespace
+
 fs::path make_scratch_dir(std::string_view stem) {
   static unsigned serial = 0;
+  static std::string test;  // the test the directories below were made for
+  static std::string made;
+  static unsigned made_count = 0;
+  if (const std::string now = current_test_name(); now != test) {
+    test = now;
+    made.clear();
+    made_count = 0;
+  }
+  ++made_count;
+  if (fs::path p = parents_scratch_dir(made_count); !p.empty()) return p;
+
   const std::string prefix = std::string(stem) + std::to_string(::getpid()) + "_";
   for (;;) {
     fs::path p = fs::temp_directory_path() / (prefix + std::to_string(++serial));
     std::error_code ec;
-    if (fs::create_directory(p, ec)) return p;
+    if (fs::create_directory(p, ec)) {
+      if (!::testing::internal::InDeathTestChild()) {
+        made += p.string() + "\n";
+        ::setenv(kScratchDirsVariable, made.c_str(), 1);
+      }
+      return p;
+    }
     if (ec) {
       ADD_FAILURE() << "no scratch directory " << p.string() << ": " << ec.message();
       return {};
@@ -105,6 +161,75 @@ std::string without_cr(std::string_view text) {
     if (ch != '\r') s += ch;
   }
   return s;
+}
+
+std::string on_console(std::string_view text) {
+  const std::string_view end = platform::console_line_end();
+  std::string s;
+  s.reserve(text.size() + text.size() / 16);
+  for (char ch : text) {
+    if (ch == '\n') s += end;
+    else s += ch;
+  }
+  return s;
+}
+
+bool names_ignore_case(const fs::path& dir) {
+  const fs::path probe = dir / ".case_probe";
+  std::ofstream(probe).put('x');
+  std::error_code ec;
+  const bool same = fs::exists(dir / ".CASE_PROBE", ec);
+  fs::remove(probe, ec);
+  return same;
+}
+
+double cpu_seconds() {
+#ifdef _WIN32
+  // The C runtime's clock() counts wall time here.
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
+  auto ticks = [](const FILETIME& t) {
+    return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
+  return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;  // 100 ns ticks
+#else
+  struct rusage use {};
+  ::getrusage(RUSAGE_SELF, &use);
+  return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+         static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+#endif
+}
+
+namespace {
+
+class InOrderMatcher : public ::testing::MatcherInterface<const std::string&> {
+ public:
+  explicit InOrderMatcher(std::vector<std::string> pieces) : pieces_(std::move(pieces)) {}
+  bool MatchAndExplain(const std::string& text, ::testing::MatchResultListener* listener) const override {
+    std::size_t at = 0;
+    for (const std::string& piece : pieces_) {
+      const std::size_t found = text.find(piece, at);
+      if (found == std::string::npos) {
+        *listener << "no \"" << piece << "\" after offset " << at;
+        return false;
+      }
+      at = found + piece.size();
+    }
+    return true;
+  }
+  void DescribeTo(std::ostream* os) const override {
+    *os << "holds in this order:";
+    for (const std::string& piece : pieces_) *os << " \"" << piece << "\"";
+  }
+
+ private:
+  std::vector<std::string> pieces_;
+};
+
+}  // namespace
+
+::testing::Matcher<const std::string&> has_in_order(std::vector<std::string> pieces) {
+  return ::testing::MakeMatcher(new InOrderMatcher(std::move(pieces)));
 }
 
 std::string nl(std::string_view line) {

@@ -16,7 +16,10 @@
 namespace sunder::test {
 
 // A fresh, empty directory under the system's temporary directory, named from
-// the stem, the process id and a counter.
+// the stem, the process id and a counter. In a death test's child that runs
+// as a process of its own (Windows), the test's k-th call gives the k-th
+// directory its parent made for that test, so that what the child writes is
+// where the parent looks for it.
 std::filesystem::path make_scratch_dir(std::string_view stem);
 
 // A scratch directory that is the current directory while the object lives;
@@ -42,6 +45,8 @@ void write_file(const std::string& name, std::string_view bytes);
 
 // The text with every CR taken out: console lines with "\n" ends whatever the platform's.
 std::string without_cr(std::string_view text);
+// The text as the console gets it: every "\n" the platform's console line end.
+std::string on_console(std::string_view text);
 // The line followed by the platform's console line end.
 std::string nl(std::string_view line);
 // The lines of the text, each without its end; a last line needs no end.
@@ -51,6 +56,18 @@ std::vector<std::string> split_lines(std::string_view text, std::string_view end
 inline constexpr platform::ClockReading kTestClock{2026, 12, 7, 14, 5, 9, 0};
 // The test clock at that reading.
 void set_clock(int year, int month, int day, int hour, int minute, int second, int millisecond = 0);
+
+// True when the directory's file system takes names that differ only in
+// letter case for the same file (as Windows does).
+bool names_ignore_case(const std::filesystem::path& dir);
+
+// The processor time the process has used so far, in seconds.
+double cpu_seconds();
+
+// For death tests: the output holds the pieces in this order, anything
+// (line ends too) before, between and after them. Plain texts, no patterns:
+// portable where the death tests' regular expressions are not.
+::testing::Matcher<const std::string&> has_in_order(std::vector<std::string> pieces);
 
 // In a death test's child: the console goes to the standard error when the
 // process ends, with "\n" line ends, where the death test looks for it.

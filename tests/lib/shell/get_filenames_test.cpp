@@ -3,7 +3,6 @@
 #include "lib/shell/get_filenames.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -38,13 +37,6 @@ std::set<std::string> files() {
   return names;
 }
 
-double cpu_seconds() {
-  rusage usage{};
-  ::getrusage(RUSAGE_SELF, &usage);
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // A runner that leaves a trace when any command reaches it.
 std::int16_t tell_tale_runner(std::string_view) {
   touch("runner_was_called");
@@ -76,10 +68,10 @@ TEST_F(GetFilenamesTest, ListingFiltersLimitsAndTheReusedListUnit) {
 
   // Level 0: five names in name order, the rest of the array untouched, the
   // list file gone, one call-log line; the two-second pause costs no CPU.
-  const double cpu_before = cpu_seconds();
+  const double cpu_before = test::cpu_seconds();
   const auto wall_before = std::chrono::steady_clock::now();
   EXPECT_EQ(expand("*.v2                ", 0), 5);
-  const double cpu = cpu_seconds() - cpu_before;
+  const double cpu = test::cpu_seconds() - cpu_before;
   const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall_before;
   std::fprintf(stderr, "get_filenames call: %.3f s wall, %.4f s CPU\n", wall.count(), cpu);
   EXPECT_GE(wall.count(), 2.0);
@@ -162,7 +154,7 @@ TEST_F(GetFilenamesTest, PatternsThatReachTheCommandProcessorAreRefused) {
           get_filenames(p, names_, nfiles, 200, tell_tale_runner, 0);
         },
         ::testing::ExitedWithCode(1),
-        "pattern refused: \\[(.|\n)*\\*A pattern may not hold(.|\n)*\\*Terminating\\*");
+        test::has_in_order({"pattern refused: [", "*A pattern may not hold", "*Terminating*"}));
   }
   // No listing, no call log, no runner call: only the message file is new.
   std::set<std::string> after = files();

@@ -62,15 +62,16 @@ TEST_F(LenFileTest, SixtyFourBitLengths) {
 
 TEST_F(LenFileTest, MissingFileGivesMinusTwoAndTwoMessages) {
   EXPECT_EQ(len_file("C:\\work\\Mesg2Log.err", counting_runner, 0), -2);
-  EXPECT_NE(console_.find("File not found, len_file: C:\\work\\Mesg2Log.err\n"), std::string::npos)
+  EXPECT_NE(con().find("File not found, len_file: C:\\work\\Mesg2Log.err\n"), std::string::npos)
       << console_;
-  EXPECT_NE(console_.find("Input and Dir filenames: mesg2log.err,\n"), std::string::npos)
+  EXPECT_NE(con().find("Input and Dir filenames: mesg2log.err,\n"), std::string::npos)
       << console_;
   fs::create_directory("dir.v2");  // a directory has no length either
   EXPECT_EQ(len_file("dir.v2", counting_runner, 0), -2);
 }
 
 TEST_F(LenFileTest, SeveralCaseVariantsAreNotGuessedBetween) {
+  if (test::names_ignore_case(dir_)) GTEST_SKIP() << "file names ignore case here: no two variants";
   std::ofstream("LOG.TXT") << "12";
   std::ofstream("Log.Txt") << "1234";
   EXPECT_EQ(len_file("LOG.TXT", counting_runner, 0), 2);

@@ -37,7 +37,7 @@ TEST_F(Lines, FreeFormWidths) {
   write_free(kConsole, {true, false});
   write_free(kConsole, {});
   write_free(kConsole, {1.5f});
-  EXPECT_EQ(console_, " x=           5\n           7\n ab\n T F\n\n       1.500000\n");
+  EXPECT_EQ(console_, test::on_console(" x=           5\n           7\n ab\n T F\n\n       1.500000\n"));
 }
 
 TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
@@ -45,10 +45,11 @@ TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
   write_free(kConsole, {0.25f});
   write_free(kConsole, {1.0e9f});
   write_free(kConsole, {-3.0e-5f});
+  const std::string c = con();
   std::size_t start = 0;
   for (int i = 0; i < 4; ++i) {
-    std::size_t end = console_.find('\n', start);
-    EXPECT_EQ(end - start, 15u) << console_.substr(start, end - start);
+    std::size_t end = c.find('\n', start);
+    EXPECT_EQ(end - start, 15u) << c.substr(start, end - start);
     start = end + 1;
   }
   EXPECT_NE(console_.find("10.00000"), std::string::npos);
@@ -58,16 +59,16 @@ TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
 TEST_F(Lines, SlashRepeatsAndReuseOfTheLastGroup) {
   write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
              {"l2", "l3", "l4", "l5", " ", "l7", "l8", "l9", "l10", "v"});
-  EXPECT_EQ(console_, "\nl2\nl3\nl4\nl5\n \nl7\n" + std::string(40, ' ') + "l8\n" +
-                          std::string(40, ' ') + "l9\n" + std::string(40, ' ') + "l10\n" +
-                          std::string(69, ' ') + "v\n");
+  EXPECT_EQ(console_, test::on_console("\nl2\nl3\nl4\nl5\n \nl7\n" + std::string(40, ' ') + "l8\n" +
+                                        std::string(40, ' ') + "l9\n" + std::string(40, ' ') + "l10\n" +
+                                        std::string(69, ' ') + "v\n"));
   console_.clear();
   // Items left when the layout ends: a new line, from the last group on.
   write_line(kConsole, "(A, 2(1X, I2))", {"n:", 1, 2, 3, 4, 5});
-  EXPECT_EQ(console_, "n:  1  2\n  3  4\n  5\n");
+  EXPECT_EQ(console_, test::on_console("n:  1  2\n  3  4\n  5\n"));
   console_.clear();
   write_line(kConsole, "(I3)", {1, 2});
-  EXPECT_EQ(console_, "  1\n  2\n");
+  EXPECT_EQ(console_, test::on_console("  1\n  2\n"));
   console_.clear();
   write_line(kConsole, "(1X, 2A, $)", {"Continue?", " "});
   EXPECT_EQ(console_, " Continue? ");
