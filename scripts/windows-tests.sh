@@ -1,18 +1,35 @@
 #!/bin/sh
 # Builds the Windows build (MinGW-w64 cross compiler) in build-win and runs its
-# tests under Wine. Needs the Debian packages g++-mingw-w64-x86-64, wine64 and
-# googletest. Wine gets a prefix of its own in a temporary directory.
+# tests under Wine, the real command processor (Wine's cmd.exe) included, and
+# compares its splitting with the Linux build's (tests/compare_builds.sh, built
+# in build-test as scripts/test.sh builds it). Installs the Debian packages it
+# needs. Wine gets a prefix of its own in a temporary directory.
 #   scripts/windows-tests.sh [extra ctest arguments]
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${SUNDER_WIN_BUILD:-$root/build-win}
-jobs=${SUNDER_JOBS:-2}
+native=${SUNDER_NATIVE_BUILD:-$root/build-test}
+jobs=${SUNDER_JOBS:-$(nproc)}
+started=$(date +%s)
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake"
+bash "$root/scripts/ensure-packages.sh" g++ cmake make googletest g++-mingw-w64-x86-64 wine wine64
+
+# The Linux build's tool, for the comparison (an existing build is reused as it is).
+if [ ! -f "$native/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$native" --target sunder -j"$jobs" >/dev/null
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DSUNDER_NATIVE_EXE="$native/sunder" >/dev/null
 # A program that does not build shows as a failed test; the rest still run.
 build_status=0
-cmake --build "$build" -j"$jobs" -- -k || build_status=$?
+cmake --build "$build" -j"$jobs" -- -k >"$build/build.log" 2>&1 || build_status=$?
+if [ "$build_status" -ne 0 ]; then
+  grep -E 'error|Error' "$build/build.log" | head -40
+fi
+built=$(date +%s)
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/sunder-wine.XXXXXX")
 export WINEPREFIX
@@ -32,10 +49,12 @@ trap cleanup EXIT INT TERM
 # CTest would wait for them at the end of each test.
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1 || true
+booted=$(date +%s)
 
-start=$(date +%s)
 status=0
 (cd "$build" && ctest --output-on-failure --timeout 300 "$@") || status=$?
-echo "Windows suite under Wine: $(( $(date +%s) - start )) s, build status $build_status, ctest status $status"
+done_at=$(date +%s)
+echo "Windows suite under Wine: build $((built - started)) s, prefix $((booted - built)) s," \
+  "tests $((done_at - booted)) s, in all $((done_at - started)) s; build status $build_status, ctest status $status"
 [ "$build_status" -eq 0 ] || exit "$build_status"
 exit $status
