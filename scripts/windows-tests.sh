@@ -52,7 +52,7 @@ wineboot -i </dev/null >/dev/null 2>&1 || true
 booted=$(date +%s)
 
 status=0
-(cd "$build" && ctest --output-on-failure --timeout 300 "$@") || status=$?
+(cd "$build" && ctest --output-on-failure --timeout 300 -j"$jobs" "$@") || status=$?
 done_at=$(date +%s)
 echo "Windows suite under Wine: build $((built - started)) s, prefix $((booted - built)) s," \
   "tests $((done_at - booted)) s, in all $((done_at - started)) s; build status $build_status, ctest status $status"
