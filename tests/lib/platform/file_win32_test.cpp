@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lib/platform/file.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 namespace p = sunder::platform;
@@ -16,19 +17,6 @@ namespace {
 
 class FileWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    static int serial = 0;
-    dir_ = fs::temp_directory_path() /
-           ("sunder_file_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial));
-    fs::remove_all(dir_);
-    ASSERT_TRUE(fs::create_directory(dir_));
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
   static void write(const std::string& name, p::Access access, const std::string& text) {
     p::FileHandle h = p::kNoFile;
     ASSERT_EQ(p::open_file(name, access, h), p::kFileOk);
@@ -46,8 +34,9 @@ class FileWin32Test : public ::testing::Test {
     return text;
   }
 
-  fs::path home_;
-  fs::path dir_;
+  // A fresh scratch directory, the working directory while the test runs.
+  sunder::test::ScratchDir scratch_{"sunder_file"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(FileWin32Test, MissingFilesAndFoldersGiveNotFound) {

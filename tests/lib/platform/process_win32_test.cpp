@@ -11,6 +11,7 @@
 #include <string>
 
 #include "lib/platform/process.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using sunder::platform::run_command;
@@ -19,19 +20,6 @@ namespace {
 
 class ProcessWin32Test : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    static int serial = 0;
-    dir_ = fs::temp_directory_path() /
-           ("sunder_process_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++serial));
-    fs::remove_all(dir_);
-    ASSERT_TRUE(fs::create_directory(dir_));
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
   static void touch(const std::string& name) { std::ofstream(name, std::ios::binary) << "x"; }
   static std::string contents(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
@@ -53,8 +41,9 @@ class ProcessWin32Test : public ::testing::Test {
     return text;
   }
 
-  fs::path home_;
-  fs::path dir_;
+  // A fresh scratch directory, the working directory while the test runs.
+  sunder::test::ScratchDir scratch_{"sunder_process"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(ProcessWin32Test, EchoKeepsTheBlankBeforeTheRedirection) {
