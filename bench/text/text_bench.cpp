@@ -25,45 +25,36 @@ std::string bench_path(const char* stem) {
          std::string(stem) + "_" + std::to_string(::getpid());
 }
 
-void BM_WriteLineA(benchmark::State& state) {
-  const std::string path = bench_path("write");
+// Writes the line once per iteration with write(unit) to a file that starts
+// over every 86 MB or so, to keep it small.
+template <typename Write>
+void write_lines(benchmark::State& state, const char* stem, Unit unit, Write write) {
+  const std::string path = bench_path(stem);
   platform::FileHandle h = platform::kNoFile;
   platform::open_file(path, platform::Access::kWrite, h);
-  attach_stream(40, h);
-  const Layout& a = layout("(A)");
+  attach_stream(unit, h);
   std::int64_t lines = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(write_line(40, a, {kLine}));
-    // Keep the file small: start over every 64 MB or so.
+    benchmark::DoNotOptimize(write(unit));
     if ((++lines & 0xfffff) == 0) {
-      detach_stream(40);
+      detach_stream(unit);
       platform::open_file(path, platform::Access::kWrite, h);
-      attach_stream(40, h);
+      attach_stream(unit, h);
     }
   }
-  detach_stream(40);
+  detach_stream(unit);
   platform::remove_file(path);
   state.SetItemsProcessed(state.iterations());
+}
+
+void BM_WriteLineA(benchmark::State& state) {
+  const Layout& a = layout("(A)");
+  write_lines(state, "write", 40, [&](Unit u) { return write_line(u, a, {kLine}); });
 }
 BENCHMARK(BM_WriteLineA);
 
 void BM_WriteText(benchmark::State& state) {
-  const std::string path = bench_path("text");
-  platform::FileHandle h = platform::kNoFile;
-  platform::open_file(path, platform::Access::kWrite, h);
-  attach_stream(41, h);
-  std::int64_t lines = 0;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(write_text(41, kLine));
-    if ((++lines & 0xfffff) == 0) {
-      detach_stream(41);
-      platform::open_file(path, platform::Access::kWrite, h);
-      attach_stream(41, h);
-    }
-  }
-  detach_stream(41);
-  platform::remove_file(path);
-  state.SetItemsProcessed(state.iterations());
+  write_lines(state, "text", 41, [](Unit u) { return write_text(u, kLine); });
 }
 BENCHMARK(BM_WriteText);
 
