@@ -131,6 +131,12 @@ ScratchDir::~ScratchDir() {
   remove_tree(dir_);
 }
 
+std::set<std::string> names_in(const fs::path& directory) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(directory)) names.insert(e.path().filename().string());
+  return names;
+}
+
 void reset_library_state() {
   reset_units_for_test();
   close_all_streams();

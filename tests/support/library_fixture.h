@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,6 +43,8 @@ void reset_library_state();
 // The whole file as bytes ("" when it cannot be read), and a file of exactly these bytes.
 std::string read_file(const std::string& name);
 void write_file(const std::string& name, std::string_view bytes);
+// The names of everything in the directory.
+std::set<std::string> names_in(const std::filesystem::path& directory);
 
 // The text with every CR taken out: console lines with "\n" ends whatever the platform's.
 std::string without_cr(std::string_view text);

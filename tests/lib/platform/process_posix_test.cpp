@@ -13,6 +13,7 @@
 #include <string>
 
 #include "lib/platform/process.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using sunder::platform::run_command;
@@ -21,31 +22,11 @@ namespace {
 
 class ProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "sunder_process_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
   static void touch(const std::string& name, const std::string& text = "x") {
-    std::ofstream(name, std::ios::binary) << text;
+    sunder::test::write_file(name, text);
   }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static std::set<std::string> files() {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
-    return names;
-  }
+  static std::string contents(const std::string& name) { return sunder::test::read_file(name); }
+  static std::set<std::string> files() { return sunder::test::names_in("."); }
   // The bare listing of a pattern, as written to a file (kept outside the
   // scratch directory, which the listing would show).
   std::string listing(const std::string& pattern) const {
@@ -73,8 +54,9 @@ class ProcessTest : public ::testing::Test {
     return fs::current_path().string() + "/" + name;
   }
 
-  fs::path home_;
-  fs::path dir_;
+  // A fresh scratch directory, the working directory while the test runs.
+  sunder::test::ScratchDir scratch_{"sunder_process"};
+  const fs::path& dir_ = scratch_.path();
 };
 
 TEST_F(ProcessTest, EchoWritesTextOrTheEchoStateWithCrLf) {

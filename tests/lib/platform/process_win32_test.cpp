@@ -20,18 +20,9 @@ namespace {
 
 class ProcessWin32Test : public ::testing::Test {
  protected:
-  static void touch(const std::string& name) { std::ofstream(name, std::ios::binary) << "x"; }
-  static std::string contents(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static std::set<std::string> files() {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(".")) names.insert(e.path().filename().string());
-    return names;
-  }
+  static void touch(const std::string& name) { sunder::test::write_file(name, "x"); }
+  static std::string contents(const std::string& name) { return sunder::test::read_file(name); }
+  static std::set<std::string> files() { return sunder::test::names_in("."); }
   // The bare listing of a pattern, written into a folder of its own.
   static std::string listing(const std::string& pattern) {
     fs::create_directory("out");
