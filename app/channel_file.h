@@ -24,6 +24,9 @@ void write_channel_line(std::string_view line);
 void close_channel_file(bool haveTime, std::int64_t volumeMtime);
 // At the end of the run: the note when some channel file could not be dated.
 void closing_note();
+// Another process shortened the volume while it was split: an error stop
+// that names the volume and the channel file left incomplete.
+[[noreturn]] void volume_cut_short(std::string_view volume);
 
 void reset_channel_file_for_test();
 

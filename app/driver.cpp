@@ -15,7 +15,9 @@
 #include "lib/messages/mesag.h"
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/arguments.h"
+#include "lib/platform/interrupt.h"
 #include "lib/platform/process.h"
+#include "lib/platform/run_lock.h"
 #include "lib/shell/get_filenames.h"
 #include "lib/shell/len_file.h"
 #include "lib/text/fields.h"
@@ -78,8 +80,28 @@ void end_of_run() {
     }
   }
   mesag("//", 2);
+  if (!run_log_written()) {
+    // The run's record is lost: it cannot count as a success.
+    mesag("*The run log Sunder.log could not be written; stop", 0);
+    stop(kExitError);
+  }
   close_run_log();
-  platform::run_command("del SplitWas.bad ");
+  platform::release_run_lock();
+}
+
+// The marker, and with it the folder's one lock. A second run in the folder
+// touches nothing and goes.
+void take_marker() {
+  const int status = platform::take_run_lock(kMarkerName, kMarkerText);
+  if (status == platform::kFileOk) return;
+  std::string text = "*";
+  text += kMarkerName;
+  if (status == platform::kLockHeld) {
+    stop(kExitError, "*Another sunder run is at work in this folder (it holds " +
+                         std::string(kMarkerName) + "); stop");
+  }
+  if (status == platform::kNotRegularFile) stop(kExitError, text + std::string(kNotRegularText));
+  stop(kExitError, text + " cannot be created here, error " + std::to_string(status) + "; stop");
 }
 
 }  // namespace
@@ -88,7 +110,7 @@ int run_sunder() {
   RunState& rs = run_state();
 
   // The marker stays behind after any run that does not reach its end.
-  platform::run_command("echo Marker file. >SplitWas.bad ");
+  take_marker();
 
   std::int32_t nargs = platform::argument_count();
   if (nargs < 1) usage_screen();
@@ -107,6 +129,8 @@ int run_sunder() {
   }
 
   setup_run_log();
+  platform::set_interrupt_text(kInterruptedText, stream_handle(rs.luLog));
+  platform::catch_interrupts();
   write_echo_and_run_time();
 
   const std::string first = fetch_argument(1);

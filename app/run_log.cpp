@@ -33,7 +33,10 @@ void setup_run_log() {
   rs.luLog = nextlu();
   mesag("Initialize", -rs.luLog);
   rs.logOpen = open_file(rs.luLog, kLogName, "output", 42) == 0;
+  if (rs.logOpen) set_write_through(rs.luLog);
 }
+
+bool run_log_written() { return run_state().logOpen; }
 
 void write_echo_and_run_time() {
   std::string echo(kEchoLength, ' ');

@@ -18,6 +18,8 @@ void write_report_head();
 // One report row: the volume's name, date and time, and its channel count.
 void write_report_row(std::string_view volume, std::string_view date, std::string_view time,
                       std::int32_t nchannels);
+// Did the log open? A run whose log could not be written ends with status 1.
+bool run_log_written();
 // Closes the log at the end of the run; a failed flush or close is an error stop.
 void close_run_log();
 

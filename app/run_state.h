@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lib/text/streams.h"
@@ -16,6 +17,12 @@ inline constexpr int kVolumeNameLength = 12;  // 8.3 names
 inline constexpr int kMaxChannels = 20;     // listed channels
 inline constexpr int kArgumentLength = 20;  // the argument field
 inline constexpr char kVersion[] = "v2.5, 3/15";
+// The marker of a run at work; the run's lock lives on it.
+inline constexpr char kMarkerName[] = "SplitWas.bad";
+inline constexpr std::string_view kMarkerText = "Marker file. \r\n";
+// What an interrupted run leaves on the console and in the log while no
+// channel file is being written.
+inline constexpr std::string_view kInterruptedText = "*Run interrupted, stop";
 
 struct RunState {
   std::int32_t ktest = 0;
@@ -36,6 +43,8 @@ struct RunState {
   std::int32_t wantedChan = 0;
   std::int32_t nextWanted = 0;
   std::int32_t nFound = 0;
+  // The name of the volume being split.
+  std::string volume;
   // Dating: some channel file could not be given its volume's time.
   bool anyUndated = false;
 };

@@ -116,6 +116,15 @@ void split_volume(std::string_view volume) {
   file_date_status(volume, volDate, volTime, 24, dateStatus);
   std::int64_t volMtime = 0;
   const bool haveTime = platform::file_mtime(name, volMtime) == platform::kFileOk;
+  rs.volume = name;
+  // Its length now: a volume that another process shortens while it is split
+  // ends early in the reading, which must not pass for its true end.
+  std::int64_t volSize = 0;
+  platform::file_size(name, volSize);
+  const auto cut_short = [&] {
+    std::int64_t now = 0;
+    return platform::file_size(name, now) != platform::kFileOk || now < volSize;
+  };
 
   static const Layout& staLayout = layout("(T6, I2, T28, I3)");
   std::int32_t channel = 1;
@@ -135,17 +144,17 @@ void split_volume(std::string_view volume) {
     }
     if (readStatus != kReadOk) break;
 
-    if (channel > kMaxRecords) {
-      fatal("*Err - more than 999 channel records in " + name +
-            "; the rest cannot be split, stop");
-    }
-
     line = Txthdr[0];
     to_upper(line, kLineLength);
     std::int32_t iVol = 0;
     int iline = 8;
     if (!find_stage(view(line), iVol, iline)) {
       stop(kExitError, "Err - input file not a QVRF v0, v1, v2 or v3 file");
+    }
+    // Judged after the stage: ten lines that open no record are not a record.
+    if (channel > kMaxRecords) {
+      fatal("*Err - more than 999 channel records in " + name +
+            "; the rest cannot be split, stop");
     }
 
     const TextLine& staLine = Txthdr[iline - 1];
@@ -170,6 +179,7 @@ void split_volume(std::string_view volume) {
       std::string_view body;
       const int st = read_volume_line(rs.luIn, channel, lineNo, body);
       if (st == kReadEnd) {
+        if (cut_short()) volume_cut_short(name);
         mesag("End-of-chn flag not found.", 2);
         stop(kExitError);
       }
@@ -203,6 +213,7 @@ void split_volume(std::string_view volume) {
   }
 
   warn_long_lines(name);
+  if (!done && cut_short()) volume_cut_short(name);
   if (!done) {
     if (readStatus == kReadEnd && channel > 1) {
       // Lines after the last flag that are not blank: the volume was cut

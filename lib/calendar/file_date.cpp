@@ -82,8 +82,11 @@ std::int32_t file_date(std::string_view name, std::string& date, std::string& ti
   }
 
   const std::int64_t t = status_buffer[kTimeElement];
+  // The remainder taken directly: days * 86400 would overflow for the
+  // earliest times a file system can hold.
   std::int64_t days = floor_div(t, 86400);
-  const std::int64_t seconds_of_day = t - days * 86400;
+  std::int64_t seconds_of_day = t % 86400;
+  if (seconds_of_day < 0) seconds_of_day += 86400;
   if (trace) {
     write_free(lulog, {"nSecsOfFile=", static_cast<long long>(t)});
     write_free(lulog, {"nsecsOfDay= ", static_cast<long long>(seconds_of_day)});
@@ -96,6 +99,7 @@ std::int32_t file_date(std::string_view name, std::string& date, std::string& ti
   if (day_number < 2 || day_number > std::numeric_limits<std::int32_t>::max()) {
     mesag("*In file_date, file time out of range; using 1 Jan 1970", 2);
     days = 0;
+    seconds_of_day = 0;
     day_number = kDayNumber1970;
   }
   if (trace) {

@@ -40,7 +40,12 @@ void log_error(std::string_view text) { mesag_to_log(text, " ", 2); }
 
 bool local_word(std::string_view word) { return word.size() >= 3 && word.substr(1, 2) == "oc"; }
 
-// Moves the date by one day forwards or backwards.
+// Division rounding down, also for negative values.
+std::int32_t floor_div(std::int32_t a, std::int32_t b) {
+  return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
+}
+
+// Moves the date by that many days forwards or backwards.
 void change_day(std::int32_t change, std::int32_t& day, std::int32_t& month, std::int32_t& year) {
   std::int32_t weekday = 0;
   std::string no_name;
@@ -148,23 +153,13 @@ std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std:
   }
 
   if (hour_shift != 0 || minute_shift != 0) {
+    // Shifts carry over whole hours and whole days: the file's fields hold
+    // up to 99 hours and 99 minutes, more than one day or one hour.
     mn += minute_shift;
-    hr += hour_shift;
-    if (mn >= 60) {
-      mn -= 60;
-      ++hr;
-    } else if (mn < 0) {
-      mn += 60;
-      --hr;
-    }
-    std::int32_t day_change = 0;
-    if (hr >= 24) {
-      hr -= 24;
-      day_change = 1;
-    } else if (hr < 0) {
-      hr += 24;
-      day_change = -1;
-    }
+    hr += hour_shift + floor_div(mn, 60);
+    mn -= floor_div(mn, 60) * 60;
+    const std::int32_t day_change = floor_div(hr, 24);
+    hr -= day_change * 24;
     if (day_change != 0) change_day(day_change, dy, mo, yr);
     if (trace_on) {
       write_line(kConsole, "(6X, 2A, 2I5)", {"timZone,loclHrStd,dayChng=", zone, hr, day_change});

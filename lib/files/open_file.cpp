@@ -90,6 +90,13 @@ void report_error_line(int iostat) {
   mesag(line, 2);
 }
 
+// A link or a special file where a file was to be opened: the run stops
+// before anything goes through it.
+[[noreturn]] void refuse_not_regular(std::string_view name) {
+  mesag("*" + std::string(used(name)) + std::string(kNotRegularText), 2);
+  stop(kExitError);
+}
+
 // The outcome of one open: the status, and whether the leave trace is due.
 struct Outcome {
   std::int32_t status;
@@ -122,6 +129,7 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
 
   auto is_mode = [&](std::string_view word) { return mode_field == field(word, f.mode_width); };
   auto fail = [&](std::int32_t new_status, std::string_view text, int iostat) {
+    if (iostat == platform::kNotRegularFile && !is_mode("Input")) refuse_not_regular(name);
     status = new_status;
     report(text, name_field);
     report_error_line(iostat);
@@ -153,8 +161,9 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
     if (iostat != 0) fail(8, f.append_failed, iostat);
   } else if (is_mode("Output")) {
     bool open_it = true;
-    if (file_exists(name)) {
-      bool refused = false;
+    bool refused = false;
+    const bool exists = file_exists(name);
+    if (exists) {
       switch (overwrite_policy) {
         case 2: {
           std::string question = "Output file \"";
@@ -180,22 +189,30 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
           open_it = false;
           break;
       }
-      if (refused) {
-        if (f.is_open_file) {
-          std::string text = "*Stop: Output file ";
-          text += used(name);
-          text += " already exists, overwrite not requested.";
-          mesag(text, 2);
-          stop(kExitError, " ");
+    }
+    if (open_it && !refused) {
+      // A file that was not there is created exclusively: one that appears
+      // in the meantime is not replaced, it counts as existing.
+      const int iostat = connect_unit(unit, name, exists ? UnitMode::kOutput : UnitMode::kNew);
+      if (iostat == platform::kAlreadyExists) {
+        refused = overwrite_policy != 4;
+        if (!refused && connect_unit(unit, name, UnitMode::kOutput) != 0) {
+          fail(3, f.write_failed, iostat);
         }
-        status = 3;
-        report("*Opnfil: Output file already exists, and overwrite not requested: ", name_field);
-        open_it = false;
+      } else if (iostat != 0) {
+        fail(3, f.write_failed, iostat);
       }
     }
-    if (open_it) {
-      const int iostat = connect_unit(unit, name, UnitMode::kOutput);
-      if (iostat != 0) fail(3, f.write_failed, iostat);
+    if (refused) {
+      if (f.is_open_file) {
+        std::string text = "*Stop: Output file ";
+        text += used(name);
+        text += " already exists, overwrite not requested.";
+        mesag(text, 2);
+        stop(kExitError, " ");
+      }
+      status = 3;
+      report("*Opnfil: Output file already exists, and overwrite not requested: ", name_field);
     }
   } else if (f.is_open_file && is_mode("Scratch")) {
     const int iostat = connect_unit(unit, name, UnitMode::kScratch);

@@ -39,6 +39,7 @@ platform::Access access_of(UnitMode mode) {
     case UnitMode::kInOut: return platform::Access::kReadWrite;
     case UnitMode::kAppend: return platform::Access::kAppend;
     case UnitMode::kOutput: return platform::Access::kWrite;
+    case UnitMode::kNew: return platform::Access::kNew;
     case UnitMode::kScratch: return platform::Access::kTemporary;
   }
   return platform::Access::kRead;

@@ -9,7 +9,15 @@
 
 namespace sunder {
 
-enum class UnitMode { kInput, kInOut, kAppend, kOutput, kScratch };
+// kOutput replaces one of the program's own files; kNew creates a file that
+// must not exist yet (platform::kAlreadyExists when it does).
+enum class UnitMode { kInput, kInOut, kAppend, kOutput, kNew, kScratch };
+
+// The text that goes with platform::kNotRegularFile: what is at the name is
+// a link, a special file or a second name of another file, and nothing is
+// written through it.
+inline constexpr std::string_view kNotRegularText =
+    " is a link or not a regular file; nothing is written through it, stop";
 
 // Connects the unit to the named file (its used part) in the mode. Returns 0,
 // platform::kNotFound when an input file does not exist, 1 when the unit is

@@ -7,6 +7,8 @@
 #include "lib/files/file_exists.h"
 #include "lib/files/units.h"
 #include "lib/platform/clock.h"
+#include "lib/platform/file.h"
+#include "lib/text/stop.h"
 #include "lib/text/lines.h"
 
 namespace sunder {
@@ -37,10 +39,15 @@ void open_error_msg_file(Unit& luErr, std::int32_t ktest) {
   std::string_view header;
   if (file_exists(kErrorMsgFile)) {
     iostat = connect_unit(luErr, kErrorMsgFile, UnitMode::kAppend);
+    // A link or a special file at the name: the messages have no safe place
+    // to go, and the run ends before anything is written through it.
+    if (iostat == platform::kNotRegularFile) {
+      stop(kExitError, "*" + std::string(kErrorMsgFile) + std::string(kNotRegularText));
+    }
     if (iostat != 0) write_free(kConsole, {"*Mesag: iostat!=0:", iostat});
     header = "-- Error message(s) added to existing file on: ";
   } else {
-    iostat = connect_unit(luErr, kErrorMsgFile, UnitMode::kOutput);
+    iostat = connect_unit(luErr, kErrorMsgFile, UnitMode::kNew);
     if (iostat != 0) write_free(kConsole, {"*Mesag: iostat ne 0: ", iostat});
     header = "-- Error message(s) written on: ";
   }

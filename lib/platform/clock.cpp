@@ -1,4 +1,6 @@
 // The local clock, and the test clock that can stand in for it.
+#include <chrono>
+
 #include "lib/platform/clock.h"
 #include "lib/platform/clock_os.h"
 
@@ -18,13 +20,9 @@ void read_local_clock(ClockReading& reading) {
   os_local_clock(reading);
 }
 
-void read_time_of_day(int& hour, int& minute, int& second, int& hundredths) {
-  ClockReading r;
-  os_local_clock(r);
-  hour = r.hour;
-  minute = r.minute;
-  second = r.second;
-  hundredths = r.millisecond / 10;
+std::int64_t steady_milliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void set_test_clock(const ClockReading* reading) {

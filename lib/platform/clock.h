@@ -1,6 +1,8 @@
 // The local clock.
 #pragma once
 
+#include <cstdint>
+
 namespace sunder::platform {
 
 struct ClockReading {
@@ -15,8 +17,9 @@ struct ClockReading {
 
 // The current local date and time to the millisecond (or the test clock).
 void read_local_clock(ClockReading& reading);
-// The real local time of day, never the test clock: waits are measured with it.
-void read_time_of_day(int& hour, int& minute, int& second, int& hundredths);
+// Milliseconds on a clock that only moves forward, whatever the wall clock
+// does (set back, daylight-saving time ending): waits are measured with it.
+std::int64_t steady_milliseconds();
 // Gives the processor away for about that many milliseconds.
 void sleep_milliseconds(int milliseconds);
 

@@ -7,6 +7,11 @@
 
 namespace sunder::platform {
 
+// At the start of the process: a standard stream that was not given to the
+// program (a closed descriptor, a missing handle) is made a sink that
+// discards, so no file the program opens later takes its place.
+void guard_standard_streams();
+
 // Writes the bytes to the console as they are (no line end added).
 void console_write(std::string_view bytes);
 // The platform's own line end for console lines ("\n" on POSIX, "\r\n" on Windows).

@@ -14,15 +14,26 @@ using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
 // Status codes of the file operations: 0 success, kNotFound when the named
-// file does not exist, any other positive value an OS error number.
+// file does not exist, kAlreadyExists when a new file's name is taken,
+// kNotRegularFile when the name holds a link, a special file (FIFO, device,
+// socket) or a file with a second name where one of the tool's own files
+// belongs; any other positive value is an OS error number.
 inline constexpr int kFileOk = 0;
 inline constexpr int kNotFound = 2;
+inline constexpr int kAlreadyExists = 17;
+inline constexpr int kNotRegularFile = 1001;
+inline constexpr int kSourceEnded = 1003;
 
+// The doors through which a file is opened. Every door that writes opens
+// without following a symbolic link and without blocking (a FIFO would wait
+// for a reader for ever), and checks, on the opened file, that it is a
+// regular file before a byte is written or truncated.
 enum class Access {
-  kRead,       // existing file, reading
-  kReadWrite,  // created when missing, reading and writing, positioned at start
-  kAppend,     // created when missing, writing at the end
-  kWrite,      // created when missing, truncated, writing
+  kRead,       // existing regular file (a link to one is fine), reading
+  kReadWrite,  // own file: created when missing, reading and writing, positioned at start
+  kAppend,     // own file: created when missing, writing at the end
+  kWrite,      // own file: created when missing, emptied, writing
+  kNew,        // new file: created here and now, never one that exists (nor a link)
   kTemporary,  // nameless temporary file, gone when closed (path ignored)
 };
 
@@ -34,22 +45,18 @@ int write_file(FileHandle handle, const void* buffer, std::size_t n);
 // Returns 0 or an OS error number.
 int close_file(FileHandle handle);
 
-// Reading a big file without copying it: a read-only view of length bytes at
-// offset (a multiple of map_granularity()). Returns 0, or nonzero when the
-// platform or the file does not allow it (the caller then reads normally).
-int map_view(FileHandle handle, std::int64_t offset, std::size_t length, const char*& view);
-void unmap_view(const char* view, std::size_t length);
-std::size_t map_granularity();
-// The length of an open file; -1 when it cannot be told.
-std::int64_t file_length(FileHandle handle);
 // Appends length bytes of the file in, from offset, to the file out at its
 // current position, inside the operating system where it can (no copy through
-// the program). Returns 0 or an OS error number.
+// the program). Returns 0, kSourceEnded when the file in is shorter than the
+// range now (another process cut it short), or an OS error number.
 int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length);
 
 // True when a regular file (not a directory) of that name exists.
 bool file_exists(std::string_view path);
 bool directory_exists(std::string_view path);
+// What the name itself is, a link not followed.
+enum class PathKind { kMissing, kRegular, kDirectory, kOther };
+PathKind path_kind(std::string_view path);
 // Last-modification time in whole seconds since 1970-01-01 00:00 GMT.
 int file_mtime(std::string_view path, std::int64_t& seconds);
 int set_file_mtime(std::string_view path, std::int64_t seconds);

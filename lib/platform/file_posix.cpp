@@ -1,7 +1,6 @@
 // Files on POSIX: descriptors, stat, utimensat, opendir.
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,39 +21,85 @@ int error_status() { return errno == ENOENT ? kNotFound : (errno > 0 ? errno : 5
 
 }  // namespace
 
+namespace {
+
+// The opened file must be a regular file with one name: not a FIFO or a
+// device (O_NONBLOCK only kept the open from hanging on those), and not a
+// second name of somebody else's file. Closes it and says why when not.
+int require_regular(int fd, bool single_name) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int status = error_status();
+    ::close(fd);
+    return status;
+  }
+  if (S_ISREG(st.st_mode) && (!single_name || st.st_nlink <= 1)) return kFileOk;
+  ::close(fd);
+  return S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+}
+
+// Blocking reads and writes again, now that the file is known to be regular.
+void clear_nonblock(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+// One of the tool's own files by its fixed name. A link there makes the
+// open fail with ELOOP (O_NOFOLLOW); a FIFO without a reader with ENXIO.
+int open_own(const std::string& path, int flags, bool empty_it) {
+  const int fd = ::open(path.c_str(), flags | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return (errno == ELOOP || errno == ENXIO) ? -kNotRegularFile : -error_status();
+  const int status = require_regular(fd, true);
+  if (status != kFileOk) return -status;
+  clear_nonblock(fd);
+  if (empty_it && ::ftruncate(fd, 0) != 0) {
+    const int error = error_status();
+    ::close(fd);
+    return -error;
+  }
+  return fd;
+}
+
+}  // namespace
+
 int open_file(std::string_view path_view, Access access, FileHandle& handle) {
   handle = kNoFile;
   const std::string path(path_view);
   int fd = -1;
   switch (access) {
-    case Access::kRead:
-      fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd >= 0) {
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-          ::close(fd);
-          return EISDIR;
-        }
-      }
+    case Access::kRead: {
+      fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd < 0) return error_status();
+      const int status = require_regular(fd, false);
+      if (status != kFileOk) return status;
+      clear_nonblock(fd);
       break;
+    }
     case Access::kReadWrite:
-      fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+      fd = open_own(path, O_RDWR, false);
       break;
     case Access::kAppend:
-      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+      fd = open_own(path, O_WRONLY | O_APPEND, false);
       break;
     case Access::kWrite:
-      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+      fd = open_own(path, O_WRONLY, true);
+      break;
+    case Access::kNew:
+      // One step: no other process can slip a file or a link in between a
+      // check and the creation.
+      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd < 0) return errno == EEXIST ? kAlreadyExists : error_status();
       break;
     case Access::kTemporary: {
       const char* dir = std::getenv("TMPDIR");
       std::string tmpl = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/sunderXXXXXX";
       fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-      if (fd >= 0) ::unlink(tmpl.c_str());
+      if (fd < 0) return error_status();
+      ::unlink(tmpl.c_str());
       break;
     }
   }
-  if (fd < 0) return error_status();
+  if (fd < 0) return -fd;
   handle = fd;
   return kFileOk;
 }
@@ -86,29 +131,6 @@ int close_file(FileHandle handle) {
   return kFileOk;
 }
 
-int map_view(FileHandle handle, std::int64_t offset, std::size_t length, const char*& view) {
-  view = nullptr;
-  if (length == 0) return EINVAL;
-  void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, static_cast<int>(handle),
-                   static_cast<off_t>(offset));
-  if (p == MAP_FAILED) return errno > 0 ? errno : EINVAL;
-  ::madvise(p, length, MADV_SEQUENTIAL);
-  view = static_cast<const char*>(p);
-  return kFileOk;
-}
-
-void unmap_view(const char* view, std::size_t length) {
-  if (view != nullptr) ::munmap(const_cast<char*>(view), length);
-}
-
-std::size_t map_granularity() { return static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)); }
-
-std::int64_t file_length(FileHandle handle) {
-  struct stat st {};
-  if (::fstat(static_cast<int>(handle), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-  return static_cast<std::int64_t>(st.st_size);
-}
-
 int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
   off_t from = static_cast<off_t>(offset);
   while (length > 0) {
@@ -119,7 +141,7 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n == 0) return EIO;  // the source ended early
+    if (n == 0) return kSourceEnded;  // another process cut the source short
     if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP &&
         errno != EBADF)
       return errno;
@@ -131,7 +153,7 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
   while (length > 0) {
     const ssize_t n = ::pread(static_cast<int>(in), buffer.get(), std::min(kChunk, length), from);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n == 0 ? EIO : errno;
+    if (n <= 0) return n == 0 ? kSourceEnded : errno;
     const int status = write_file(out, buffer.get(), static_cast<std::size_t>(n));
     if (status != kFileOk) return status;
     from += n;
@@ -153,6 +175,14 @@ bool file_exists(std::string_view path) {
 bool directory_exists(std::string_view path) {
   struct stat st {};
   return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+PathKind path_kind(std::string_view path) {
+  struct stat st {};
+  if (::lstat(std::string(path).c_str(), &st) != 0) return PathKind::kMissing;
+  if (S_ISREG(st.st_mode)) return PathKind::kRegular;
+  if (S_ISDIR(st.st_mode)) return PathKind::kDirectory;
+  return PathKind::kOther;
 }
 
 int file_mtime(std::string_view path, std::int64_t& seconds) {

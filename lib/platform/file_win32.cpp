@@ -50,33 +50,85 @@ HANDLE open_temporary() {
 
 }  // namespace
 
+namespace {
+
+// The opened file must be an ordinary disk file with one name: not a link
+// (a reparse point, opened as itself), a directory, a device or a pipe.
+// Closes it and says why when not.
+int require_regular(HANDLE h, bool single_name) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool disk = GetFileType(h) == FILE_TYPE_DISK;
+  if (!disk || !GetFileInformationByHandle(h, &info)) {
+    CloseHandle(h);
+    return kNotRegularFile;
+  }
+  int status = kFileOk;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    status = ERROR_ACCESS_DENIED;
+  } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+             (single_name && info.nNumberOfLinks > 1)) {
+    status = kNotRegularFile;
+  }
+  if (status != kFileOk) CloseHandle(h);
+  return status;
+}
+
+// One of the tool's own files by its fixed name: the name itself is opened,
+// never what a link there points to.
+int open_own(const std::string& path, DWORD access, bool empty_it, HANDLE& h) {
+  h = CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return last_error();
+  const int status = require_regular(h, true);
+  if (status != kFileOk) return status;
+  if (empty_it && !SetEndOfFile(h)) {
+    const int error = last_error();
+    CloseHandle(h);
+    return error;
+  }
+  return kFileOk;
+}
+
+}  // namespace
+
 int open_file(std::string_view path_view, Access access, FileHandle& handle) {
   handle = kNoFile;
   const std::string path(path_view);
   HANDLE h = INVALID_HANDLE_VALUE;
+  int status = kFileOk;
   switch (access) {
     case Access::kRead:
-      h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                      nullptr);
+      h = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                      FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h == INVALID_HANDLE_VALUE) return last_error();
+      status = require_regular(h, false);
       break;
     case Access::kReadWrite:
-      h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
+      status = open_own(path, GENERIC_READ | GENERIC_WRITE, false, h);
       break;
     case Access::kAppend:
       // Append data only: every write lands at the end of the file.
-      h = CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, kShareAll, nullptr, OPEN_ALWAYS,
-                      FILE_ATTRIBUTE_NORMAL, nullptr);
+      status = open_own(path, FILE_APPEND_DATA | SYNCHRONIZE, false, h);
       break;
     case Access::kWrite:
-      h = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                      nullptr);
+      status = open_own(path, GENERIC_WRITE, true, h);
+      break;
+    case Access::kNew:
+      // One step: nothing can slip in between a check and the creation.
+      h = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+      if (h == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? kAlreadyExists
+                                                                           : error_status(error);
+      }
       break;
     case Access::kTemporary:
       h = open_temporary();
+      if (h == INVALID_HANDLE_VALUE) return last_error();
       break;
   }
-  if (h == INVALID_HANDLE_VALUE) return last_error();
+  if (status != kFileOk) return status;
   handle = reinterpret_cast<FileHandle>(h);
   return kFileOk;
 }
@@ -110,22 +162,6 @@ int close_file(FileHandle handle) {
   return kFileOk;
 }
 
-// Views are not used on Windows: the text layer reads through its buffer.
-int map_view(FileHandle, std::int64_t, std::size_t, const char*& view) {
-  view = nullptr;
-  return ERROR_NOT_SUPPORTED;
-}
-
-void unmap_view(const char*, std::size_t) {}
-
-std::size_t map_granularity() { return 1 << 16; }
-
-std::int64_t file_length(FileHandle handle) {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(as_handle(handle), &size)) return -1;
-  return size.QuadPart;
-}
-
 // Reads at an offset; note that on a synchronous handle this moves the file
 // position of in as well.
 int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
@@ -137,8 +173,10 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min(kChunk, length));
-    if (!ReadFile(as_handle(in), buffer.data(), want, &got, &at)) return last_error();
-    if (got == 0) return ERROR_HANDLE_EOF;
+    if (!ReadFile(as_handle(in), buffer.data(), want, &got, &at)) {
+      return GetLastError() == ERROR_HANDLE_EOF ? kSourceEnded : last_error();
+    }
+    if (got == 0) return kSourceEnded;  // another process cut the source short
     const int status = write_file(out, buffer.data(), got);
     if (status != kFileOk) return status;
     offset += got;
@@ -155,6 +193,15 @@ bool file_exists(std::string_view path) {
 bool directory_exists(std::string_view path) {
   const DWORD a = GetFileAttributesA(std::string(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+PathKind path_kind(std::string_view path) {
+  const DWORD a = GetFileAttributesA(std::string(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::kOther;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return PathKind::kDirectory;
+  if (a & FILE_ATTRIBUTE_DEVICE) return PathKind::kOther;
+  return PathKind::kRegular;
 }
 
 int file_mtime(std::string_view path, std::int64_t& seconds) {

@@ -43,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/platform/file.h"
 #include "lib/platform/process.h"
 
 extern char** environ;
@@ -217,6 +218,11 @@ bool entries_in(const std::string& directory, bool directories, Accept accept,
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
+    // A name holding a line end (or any control character) would be read
+    // back from a listing as two names, or as a name it is not: left out.
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+      continue;
     if (!accept(name)) continue;
     const Kind kind = kind_of(directory + name);
     if (kind == Kind::kFile || (directories && kind == Kind::kDirectory)) names.push_back(name);
@@ -482,8 +488,11 @@ bool take_redirections(std::string& line, Streams& io) {
       stream.to_nul();
       continue;
     }
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    const int fd = target.empty() ? -1 : ::open(target.c_str(), flags, 0666);
+    // Through the file layer's door for the program's own files: never
+    // through a link, never into a FIFO or a device.
+    FileHandle handle = kNoFile;
+    if (!target.empty()) open_file(target, append ? Access::kAppend : Access::kWrite, handle);
+    const int fd = static_cast<int>(handle);
     if (fd < 0) {
       std::fflush(nullptr);
       write_all(STDERR_FILENO, "The system cannot find the path specified.\n");

@@ -11,6 +11,7 @@
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/messages/nerrmsg.h"
+#include "lib/platform/file.h"
 #include "lib/shell/system_call.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
@@ -57,6 +58,25 @@ bool skipped(std::string_view line) {
   if (line.substr(0, 8).find("NULL") != std::string_view::npos) return true;
   if (line.substr(9, 3) == "NUL") return true;
   return line.substr(0, 8) == "        ";
+}
+
+// A listing left by an earlier run is never read as this one's: it goes
+// before the listing command runs, and a listing that cannot go (another
+// user's, a read-only one) ends the run. A link or a special file there is
+// refused before anything is written through it.
+void clear_old_listing(std::string_view list) {
+  switch (platform::path_kind(list)) {
+    case platform::PathKind::kMissing:
+      return;
+    case platform::PathKind::kRegular:
+      if (platform::remove_file(list) == platform::kFileOk) return;
+      nerrmsg("*In get_filenames, the old listing " + std::string(list) +
+                  " cannot be replaced; stop",
+              2);
+      return;
+    default:
+      nerrmsg("*" + std::string(list) + std::string(kNotRegularText), 2);
+  }
 }
 
 }  // namespace
@@ -108,11 +128,15 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
     }
   }
 
+  clear_old_listing(list);
   system_call(command, "dos", runner, ktest);
   if (ktest >= 2) mesag_to_log("DIR cmd ran, to file", " ", 2);
   wait_seconds(2.0f);
 
-  if (!file_exists(list)) nerrmsg("Dir file not created in get_filenames; stop", 2);
+  // Only the listing this call's command made is read: the old one is gone.
+  if (platform::path_kind(list) != platform::PathKind::kRegular) {
+    nerrmsg("Dir file not created in get_filenames; stop", 2);
+  }
 
   std::int32_t status = 0;
   opnfil(state.listUnit, list, "input", 2, status);

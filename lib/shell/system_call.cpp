@@ -185,15 +185,11 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
 }
 
 void wait_seconds(float seconds) {
-  int h0 = 0, m0 = 0, s0 = 0, c0 = 0;
-  platform::read_time_of_day(h0, m0, s0, c0);
+  // A steady clock, not the time of day: a clock set back during the pause
+  // would otherwise make it last an hour.
+  const std::int64_t start = platform::steady_milliseconds();
   for (;;) {
-    int h = 0, m = 0, s = 0, c = 0;
-    platform::read_time_of_day(h, m, s, c);
-    if (h < h0) h += 24;  // the wait crossed midnight
-    const float elapsed = static_cast<float>((m - m0) * 60 + (s - s0)) +
-                          static_cast<float>(c - c0) / 100.0f +
-                          static_cast<float>(h - h0) * 3600.0f;
+    const float elapsed = static_cast<float>(platform::steady_milliseconds() - start) / 1000.0f;
     if (!(seconds > elapsed)) return;
     // Give the processor away between two readings of the clock.
     platform::sleep_milliseconds(1);

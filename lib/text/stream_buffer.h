@@ -1,12 +1,11 @@
 // The buffered file behind a unit (internal to the text layer).
 //
-// Reading: a file opened for reading only is read through a sliding view of
-// the file itself where the platform allows (no copy into the program), else
-// through a buffer. Writing: lines go into a buffer; a line that is passed on
-// unchanged from a viewed file (its text followed by CR LF there) is instead
-// recorded as a range of that file and copied from file to file by the
-// operating system. A stream holds at most one of the two at a time, so the
-// order of its lines is kept.
+// Reading: through a buffer. Writing: lines go into a buffer; a line that is
+// passed on unchanged from a file read through another unit that was opened
+// for reading only (its text followed by CR LF there) is instead recorded as
+// a range of that file and copied from file to file by the operating system.
+// A stream holds at most one of the two at a time, so the order of its lines
+// is kept.
 #pragma once
 
 #include <cstddef>
@@ -27,27 +26,22 @@ struct StreamBuffer {
   bool read_only = false;
 
   // Reading.
-  bool read_started = false;
-  bool viewed = false;             // read through views of the file
-  std::int64_t file_length = 0;    // of a viewed file
-  const char* view = nullptr;      // the current view (viewed) ...
-  std::size_t view_length = 0;
-  std::int64_t view_offset = 0;    // ... and its place in the file
-  std::unique_ptr<char[]> in;      // the read buffer (not viewed)
+  std::unique_ptr<char[]> in;      // the read buffer
   std::size_t in_end = 0;
   std::int64_t in_offset = 0;      // file offset of in[0]
-  std::size_t pos = 0;             // next unread byte, in the view or the buffer
+  std::size_t pos = 0;             // next unread byte in the buffer
   bool in_eof = false;
   bool in_error = false;
-  std::string long_line;           // the kept part of a line longer than a view or buffer
+  std::string long_line;           // the kept part of a line longer than the buffer
 
   // Writing.
   std::unique_ptr<char[]> out;
   std::size_t out_len = 0;
-  StreamBuffer* copy_from = nullptr;  // a pending range of a viewed file
+  StreamBuffer* copy_from = nullptr;  // a pending range of a file being read
   std::int64_t copy_offset = 0;
   std::size_t copy_length = 0;
   int write_error = 0;  // sticky: the first failed write
+  bool write_through = false;  // each line goes to the file as it is written
 };
 
 // The buffered file of a unit, nullptr when the unit is not attached.

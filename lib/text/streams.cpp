@@ -1,6 +1,7 @@
 // The unit table and its buffered files.
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 #include "lib/text/stream_buffer.h"
@@ -8,14 +9,12 @@
 namespace sunder {
 namespace {
 
-// Views of a file are this long (a multiple of every platform's granularity).
-constexpr std::size_t kViewLength = 1 << 20;
 constexpr std::string_view kLineEnd = "\r\n";
 
 std::array<std::unique_ptr<StreamBuffer>, kMaxUnit + 1> table;
 
-// The line last handed out from a viewed file, so a write of exactly that
-// text can be recognised as passing it on unchanged.
+// The line last handed out from a file opened for reading only, so a write
+// of exactly that text can be recognised as passing it on unchanged.
 struct LastView {
   StreamBuffer* from = nullptr;
   const char* data = nullptr;
@@ -46,37 +45,6 @@ int flush(StreamBuffer& s) {
   return flush_copy(s);
 }
 
-void drop_view(StreamBuffer& s) {
-  platform::unmap_view(s.view, s.view_length);
-  s.view = nullptr;
-  s.view_length = 0;
-}
-
-// Views the file from the granule holding offset on; false when that fails.
-bool view_at(StreamBuffer& s, std::int64_t offset) {
-  drop_view(s);
-  const std::int64_t granule = static_cast<std::int64_t>(platform::map_granularity());
-  const std::int64_t start = offset - offset % granule;
-  const std::size_t length =
-      static_cast<std::size_t>(std::min<std::int64_t>(kViewLength, s.file_length - start));
-  const char* view = nullptr;
-  if (platform::map_view(s.handle, start, length, view) != platform::kFileOk) return false;
-  s.view = view;
-  s.view_length = length;
-  s.view_offset = start;
-  s.pos = static_cast<std::size_t>(offset - start);
-  return true;
-}
-
-void start_reading(StreamBuffer& s) {
-  s.read_started = true;
-  if (!s.read_only) return;
-  const std::int64_t length = platform::file_length(s.handle);
-  if (length <= 0) return;
-  s.file_length = length;
-  s.viewed = view_at(s, 0);
-}
-
 // Refills the read buffer, keeping the unread bytes; false at the end or on error.
 bool refill(StreamBuffer& s) {
   if (s.in_eof || s.in_error) return false;
@@ -100,31 +68,10 @@ bool refill(StreamBuffer& s) {
   return true;
 }
 
-// The bytes available from pos on: in the view or the buffer.
+// The bytes available from pos on.
 const char* window(const StreamBuffer& s, std::size_t& available) {
-  if (s.viewed) {
-    available = s.view_length - s.pos;
-    return s.view + s.pos;
-  }
   available = s.in_end - s.pos;
   return s.in.get() + s.pos;
-}
-
-// Nothing of the file lies beyond the view or the buffer.
-bool at_end(const StreamBuffer& s) {
-  if (s.viewed) return s.view_offset + static_cast<std::int64_t>(s.view_length) >= s.file_length;
-  return s.in_eof;
-}
-
-bool more(StreamBuffer& s) {
-  if (!s.viewed) return refill(s);
-  const std::int64_t next = s.view_offset + static_cast<std::int64_t>(s.view_length);
-  if (next >= s.file_length) return false;
-  if (!view_at(s, next)) {
-    s.in_error = true;
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -134,32 +81,25 @@ StreamBuffer* stream_of(Unit unit) {
   return table[static_cast<std::size_t>(unit)].get();
 }
 
+// Reading goes through the buffer with plain reads, never through a mapping
+// of the file: a volume cut short by another process while it is read then
+// simply ends early, where a mapping would kill the process (SIGBUS).
 int stream_read_view(StreamBuffer& s, std::size_t max_length, std::string_view& line) {
-  if (!s.read_started) start_reading(s);
   last_view.from = nullptr;
   line = {};
   std::size_t available = 0;
   const char* start = window(s, available);
   if (available == 0) {
-    if (!more(s)) return s.in_error ? 1 : -1;
+    if (!refill(s)) return s.in_error ? 1 : -1;
     start = window(s, available);
   }
   const char* nl = static_cast<const char*>(std::memchr(start, '\n', available));
-  if (nl == nullptr && s.viewed && !at_end(s)) {
-    // The line runs past the view: view the file again from the line's start.
-    if (!view_at(s, s.view_offset + static_cast<std::int64_t>(s.pos))) {
-      s.in_error = true;
-      return 1;
-    }
-    start = window(s, available);
-    nl = static_cast<const char*>(std::memchr(start, '\n', available));
-  }
-  while (nl == nullptr && !s.viewed && refill(s)) {
+  while (nl == nullptr && refill(s)) {
     start = window(s, available);
     nl = static_cast<const char*>(std::memchr(start, '\n', available));
   }
   if (s.in_error) return 1;
-  if (nl != nullptr || at_end(s)) {
+  if (nl != nullptr || s.in_eof) {
     // The whole line is at hand (or it is the file's last, without a line end).
     std::size_t length = nl != nullptr ? static_cast<std::size_t>(nl - start) : available;
     const std::size_t consumed = length + (nl != nullptr ? 1 : 0);
@@ -167,19 +107,19 @@ int stream_read_view(StreamBuffer& s, std::size_t max_length, std::string_view& 
     if (cr) --length;
     const std::size_t kept = std::min(length, max_length);
     line = std::string_view(start, kept);
-    if (s.viewed) {
-      last_view = {&s, start, kept, s.view_offset + static_cast<std::int64_t>(s.pos),
+    if (s.read_only) {
+      last_view = {&s, start, kept, s.in_offset + static_cast<std::int64_t>(s.pos),
                    cr && nl != nullptr && kept == length};
     }
     s.pos += consumed;
     return 0;
   }
-  // A line longer than a view or the buffer: keep its first part, skip the rest.
+  // A line longer than the buffer: keep its first part, skip the rest.
   const std::size_t keep = max_length < kStreamBufferSize ? max_length + 1 : kStreamBufferSize;
   s.long_line.assign(start, std::min(available, keep));
   for (;;) {
     s.pos += available;
-    if (!more(s)) break;
+    if (!refill(s)) break;
     start = window(s, available);
     nl = static_cast<const char*>(std::memchr(start, '\n', available));
     const std::size_t part = nl != nullptr ? static_cast<std::size_t>(nl - start) : available;
@@ -229,11 +169,16 @@ int stream_write_line(StreamBuffer& s, std::string_view text) {
   }
   int status = stream_write(s, text.data(), text.size());
   if (status == 0) status = stream_write(s, kLineEnd.data(), kLineEnd.size());
+  if (status == 0 && s.write_through) status = flush(s);
   return status;
 }
 
 int attach_stream(Unit unit, platform::FileHandle handle, bool read_only) {
   if (unit < 0 || unit > kMaxUnit || unit == kConsole) return 1;
+  // Files still open when the process ends through exit or a return from
+  // main are flushed and closed then, as they are on a stop.
+  static const bool closing_at_exit = std::atexit(close_all_streams) == 0;
+  (void)closing_at_exit;
   auto& slot = table[static_cast<std::size_t>(unit)];
   if (slot) return 1;
   slot = std::make_unique<StreamBuffer>();
@@ -251,7 +196,6 @@ int detach_stream(Unit unit) {
   }
   if (last_view.from == s) last_view.from = nullptr;
   int status = flush(*s);
-  drop_view(*s);
   const int closed = platform::close_file(s->handle);
   if (status == 0) status = closed;
   table[static_cast<std::size_t>(unit)].reset();
@@ -259,6 +203,15 @@ int detach_stream(Unit unit) {
 }
 
 bool stream_attached(Unit unit) { return stream_of(unit) != nullptr; }
+
+void set_write_through(Unit unit) {
+  if (StreamBuffer* s = stream_of(unit)) s->write_through = true;
+}
+
+platform::FileHandle stream_handle(Unit unit) {
+  const StreamBuffer* s = stream_of(unit);
+  return s != nullptr ? s->handle : platform::kNoFile;
+}
 
 void close_all_streams() {
   for (Unit u = 0; u <= kMaxUnit; ++u) detach_stream(u);

@@ -23,7 +23,13 @@ int attach_stream(Unit unit, platform::FileHandle handle, bool read_only = false
 // A unit that is not attached gives 0.
 int detach_stream(Unit unit);
 bool stream_attached(Unit unit);
-// Flushes and closes every attached file (on the way out of the process).
+// Flushes and closes every attached file. Also done when the process ends
+// by returning from main or calling exit, not only through stop.
 void close_all_streams();
+// Every line written to the unit reaches its file at once, not at the next
+// flush: for a log that must tell what happened when the process is killed.
+void set_write_through(Unit unit);
+// The operating system's handle of the unit's file; kNoFile when not attached.
+platform::FileHandle stream_handle(Unit unit);
 
 }  // namespace sunder
