@@ -66,6 +66,41 @@ void read_channel_list(std::int32_t nargs) {
   if (rs.nChans == 0) refuse("Stop:No chns given");
 }
 
+// The file list from argument 1, taken whole: a pattern's matches, or the
+// name and the names after it that name existing files (a shell that
+// expanded a pattern hands them over so). Returns the position of the first
+// argument after the names.
+std::int32_t take_file_list(std::int32_t nargs) {
+  RunState& rs = run_state();
+  const std::string_view first = platform::argument(1);
+  if (first.find_first_of("*?") != std::string_view::npos) {
+    rs.fileList.assign(kMaxVolumes, std::string());
+    get_filenames(first, rs.fileList, rs.nFiles, kMaxVolumes, platform::run_command, rs.ktest);
+    rs.fileList.resize(static_cast<std::size_t>(rs.nFiles));
+    return 2;
+  }
+  if (!file_exists(first)) refuse("Stop, file not found: " + std::string(first));
+  rs.fileList.assign(1, std::string(first));
+  std::int32_t i = 2;
+  for (; i <= nargs && file_exists(platform::argument(i)); ++i) {
+    if (rs.fileList.size() == kMaxVolumes) {
+      refuse("*Too many files match wildcard pattern in get_filenames");
+    }
+    rs.fileList.emplace_back(platform::argument(i));
+  }
+  rs.nFiles = static_cast<std::int32_t>(rs.fileList.size());
+  return i;
+}
+
+// Arguments from..nargs must be channel arguments (not read further).
+void refuse_non_channels(std::int32_t from, std::int32_t nargs) {
+  for (std::int32_t i = from; i <= nargs; ++i) {
+    std::string arg = fetch_argument(i);
+    to_lower(arg, kArgumentLength);
+    if (!arg.starts_with("chan")) refuse("Stop, bad arg: " + arg);
+  }
+}
+
 void end_of_run() {
   RunState& rs = run_state();
   closing_note();
@@ -133,18 +168,13 @@ int run_sunder() {
   platform::catch_interrupts();
   write_echo_and_run_time();
 
-  const std::string first = fetch_argument(1);
-  rs.fileList.assign(kMaxVolumes, std::string(kVolumeNameLength, ' '));
-  if (first.find_first_of("*?") != std::string::npos) {
-    get_filenames(first, rs.fileList, rs.nFiles, kMaxVolumes, platform::run_command, rs.ktest);
-  } else {
-    rs.fileList[0] = field(first, kVolumeNameLength);
-    rs.nFiles = 1;
-    if (!file_exists(rs.fileList[0])) refuse("Stop, file not found: " + rs.fileList[0]);
-  }
+  const std::int32_t next = take_file_list(nargs);
 
   if (nargs == 1 || rs.nFiles >= 2) {
     rs.allChans = true;
+    // Names a shell handed over may be followed by channel arguments, which
+    // are not read then; anything else is refused.
+    if (next > 2) refuse_non_channels(next, nargs);
   } else {
     read_channel_list(nargs);
     rs.allChans = false;

@@ -17,6 +17,11 @@ namespace {
 
 constexpr char kLogName[] = "Sunder.log";
 constexpr std::size_t kEchoLength = 80;
+// The report row: the name's field from column 10 is 17 columns wide, the
+// date starts in column 27.
+constexpr std::size_t kReportNameField = 16;
+constexpr std::size_t kReportRestColumn = 27;
+constexpr std::size_t kReportRowLength = 80;
 
 // A report line that did not reach the log: the run cannot claim success.
 void check_log_write(int status) {
@@ -62,8 +67,18 @@ void write_report_head() {
 void write_report_row(std::string_view volume, std::string_view date, std::string_view time,
                       std::int32_t nchannels) {
   static const Layout& row = layout("(T10, A, T27, A, 1X, A, T48, I3, A)");
-  check_log_write(write_line(run_state().luLog, row,
-                             {used(volume), date, time, nchannels, " single-channel files"}));
+  const Unit lu = run_state().luLog;
+  const std::string_view name = used(volume);
+  if (name.size() <= kReportNameField) {
+    check_log_write(write_line(lu, row, {name, date, time, nchannels, " single-channel files"}));
+    return;
+  }
+  // A longer name is written whole, then one blank and the rest of the row
+  // as it stands from column 27 in a row of a short name.
+  std::string text(kReportRowLength, ' ');
+  render(text, row, {"", date, time, nchannels, " single-channel files"});
+  const std::string_view rest = used(std::string_view(text).substr(kReportRestColumn - 1));
+  check_log_write(write_line(lu, "(T10, 3A)", {name, " ", rest}));
 }
 
 void close_run_log() {

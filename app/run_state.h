@@ -13,7 +13,6 @@
 namespace sunder {
 
 inline constexpr int kMaxVolumes = 200;     // room in the file list
-inline constexpr int kVolumeNameLength = 12;  // 8.3 names
 inline constexpr int kMaxChannels = 20;     // listed channels
 inline constexpr int kArgumentLength = 20;  // the argument field
 inline constexpr char kVersion[] = "v2.5, 3/15";
@@ -26,7 +25,7 @@ inline constexpr std::string_view kInterruptedText = "*Run interrupted, stop";
 
 struct RunState {
   std::int32_t ktest = 0;
-  // The volumes to split, each a 12-character text, and their count.
+  // The volumes to split, their whole names, and their count.
   std::vector<std::string> fileList;
   std::int32_t nFiles = 0;
   // Listed channels in command-line order.

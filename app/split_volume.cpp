@@ -23,6 +23,10 @@ namespace {
 
 constexpr std::int32_t kMaxRecords = 999;
 constexpr std::int32_t kMaxLinesPerRecord = 100000;
+// A line is read whole (up to the read buffer's size), to judge what a cut loses.
+constexpr std::size_t kWholeLine = std::string_view::npos;
+// What a cut may drop without a warning.
+constexpr std::string_view kFiller = " \x1a";
 
 // Working state of the volume being split: the current record's header and
 // the body line just read. Kept here so the body loop allocates nothing.
@@ -31,8 +35,9 @@ TextLine line;
 
 std::string_view view(const TextLine& t) { return std::string_view(t.data(), t.size()); }
 
-// Lines longer than a field are cut to it; the cut lines of the volume are
-// counted, and the first one's place kept, for one warning at its end.
+// Lines longer than a field are cut to it; the lines whose cut part held
+// more than blanks and Ctrl-Z filler are counted, and the first one's place
+// kept, for one warning at the volume's end.
 struct LongLines {
   std::int32_t count = 0;
   std::int32_t record = 0;
@@ -43,10 +48,13 @@ LongLines longLines;
 // One line of the volume, cut to the 80-character field; reads one character
 // more than the field to see whether anything was cut.
 int read_volume_line(Unit lu, std::int32_t record, std::int32_t lineNo, std::string_view& text) {
-  const int st = read_view(lu, kLineLength + 1, text);
+  const int st = read_view(lu, kWholeLine, text);
   if (text.size() > kLineLength) {
+    // Only a cut that loses data counts: agency volumes carry 81-column lines
+    // ending in a blank, and lines of Ctrl-Z filler.
+    const bool lost = text.find_first_not_of(kFiller, kLineLength) != std::string_view::npos;
     text = text.substr(0, kLineLength);
-    if (longLines.count++ == 0) {
+    if (lost && longLines.count++ == 0) {
       longLines.record = record;
       longLines.lineNo = lineNo;
     }

@@ -3,6 +3,7 @@
 // file without overwrite leads to.
 #include "lib/files/open_file.h"
 
+#include <algorithm>
 #include <string>
 
 #include "lib/files/file_exists.h"
@@ -111,7 +112,8 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
   std::string mode_field = field(mode, f.mode_width);
   to_lower(mode_field, mode_field.size());
   to_upper(mode_field, 1);
-  const std::string name_field = field(name, kNameField);
+  // Names in messages fill their field, and a longer name is shown whole.
+  const std::string name_field = field(name, std::max(kNameField, name.size()));
   std::int32_t status = 0;
 
   if (file_connected(name)) {

@@ -3,6 +3,7 @@
 #include "lib/shell/get_filenames.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "lib/files/file_exists.h"
@@ -21,9 +22,13 @@ namespace {
 
 constexpr std::size_t kListNameLength = 12;
 constexpr std::size_t kCommandLength = 70;
-constexpr std::size_t kLineLength = 60;
 constexpr std::size_t kMessageLength = 80;
-constexpr std::size_t kNameLength = 12;
+// The listing's quirks are judged in the columns of the old 12-character names.
+constexpr std::size_t kOldNameLength = 12;
+constexpr std::size_t kWholeLine = std::string_view::npos;
+// What ends the folder part of a pattern: "/", and the platform's own.
+constexpr char kFolderSeparators[] = {
+    '/', static_cast<char>(std::filesystem::path::preferred_separator), '\0'};
 constexpr std::size_t kLongestPattern = 46;
 constexpr int kMaxLines = 10000;
 
@@ -149,11 +154,14 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
 
   const std::int32_t capacity =
       std::min<std::int32_t>(maxfiles, static_cast<std::int32_t>(names.size()));
-  std::string line = blanks(kLineLength);
+  // The listing holds bare names; a pattern with a folder gets its names back
+  // with that folder in front, so they open where they were found.
+  const std::string folder(wanted.substr(0, wanted.find_last_of(kFolderSeparators) + 1));
   std::int32_t c = 1;
   bool full = false;  // a name came with no room left in the caller's array
   for (int i = 1; i <= kMaxLines; ++i) {
-    const int read = read_text(state.listUnit, line);
+    std::string_view line;
+    const int read = read_view(state.listUnit, kWholeLine, line);
     if (read == kReadEnd) break;
     if (read != kReadOk) {
       mesag_to_log("In get_filenames, DIR file read err", " ", 2);
@@ -163,12 +171,13 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
       return 0;
     }
     if (ktest >= 3) write_line(kConsole, "(I4, 2A)", {i, "th Line: ", line});
-    if (skipped(line)) continue;
+    if (skipped(field(line, kOldNameLength))) continue;
     if (c > capacity) {
       full = true;
       break;
     }
-    names[static_cast<std::size_t>(c - 1)] = line.substr(0, kNameLength);
+    // Names are taken whole: a name is as long as the platform allows.
+    names[static_cast<std::size_t>(c - 1)] = folder + std::string(used(line));
     ++c;
     if (c > maxfiles) break;
   }

@@ -51,12 +51,14 @@ TEST(Refusals, MissingFileStopsWithStatusOneInConsoleAndLog) {
   EXPECT_TRUE(d.has("SplitWas.bad"));
 }
 
-TEST(Refusals, NameOfThirteenCharactersIsCutToTwelve) {
+TEST(Refusals, NameIsTakenWholeNeverCut) {
+  // A name cut to an old length would find the file beside it and split that.
   ScratchDir d;
-  write_file(d / "abcdefghij.v2", two_records());
-  RunResult r = run_tool(d.path, {"abcdefghij.v2"});
+  write_file(d / "station_a_20", two_records());
+  RunResult r = run_tool(d.path, {"station_a_2024.v2"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(contains(r.out, "Stop, file not found: abcdefghij.v\n")) << r.out;
+  EXPECT_TRUE(contains(r.out, "Stop, file not found: station_a_2024.v2\n")) << r.out;
+  EXPECT_FALSE(d.has("chan033.v2"));
 }
 
 TEST(TraceSetting, BadDigitStopsBeforeTheLogExists) {
