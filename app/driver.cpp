@@ -114,6 +114,9 @@ void end_of_run() {
       platform::run_command("del mesg2log.err ");
     }
   }
+  if (rs.incomplete) {
+    mesag("*Not everything asked for could be split (see the messages above); exit status 1", 2);
+  }
   mesag("//", 2);
   if (!run_log_written()) {
     // The run's record is lost: it cannot count as a success.
@@ -121,6 +124,9 @@ void end_of_run() {
     stop(kExitError);
   }
   close_run_log();
+  // A run that did not do all it was asked leaves its marker, as an early
+  // end does.
+  if (rs.incomplete) stop(kExitError);
   platform::release_run_lock();
 }
 

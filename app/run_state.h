@@ -42,6 +42,10 @@ struct RunState {
   std::int32_t wantedChan = 0;
   std::int32_t nextWanted = 0;
   std::int32_t nFound = 0;
+  // Something asked for could not be done, though the run went on (a volume
+  // that could not be read, a listed channel not found): the run ends with
+  // status 1.
+  bool incomplete = false;
   // The name of the volume being split.
   std::string volume;
   // Dating: some channel file could not be given its volume's time.

@@ -234,12 +234,14 @@ void split_volume(std::string_view volume) {
         if (rs.nFound < rs.nChans) {
           write_line(kConsole, "(A, I3, A)",
                      {" *File searched, Station Channel", rs.wantedChan, " not found*"});
+          rs.incomplete = true;
         }
       } else {
         write_report_row(volume, volDate, volTime, channel - 1);
       }
     } else {
       mesag("Err reading input file", 2);
+      rs.incomplete = true;
     }
   }
   close_unit(rs.luIn);

@@ -145,7 +145,7 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
   const bool usersFile = !names_ignore_case(d.path);
   if (usersFile) write_file(d / "SYSCALLS.LOG", "mine\r\n");
   RunResult r = run_tool(d.path, {"*.v2", "chan033", "junk"});
-  ASSERT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.status, 1) << r.out;  // b.v2 could not be read
   for (const char* f : {"chan033.v2", "chan034.v2", "chan040.v2", "chan041.v3", "chan043.v3"}) {
     EXPECT_TRUE(d.has(f)) << f;
   }
@@ -166,7 +166,7 @@ TEST(Wildcard, SeveralVolumesAllChannelsChannelArgumentsIgnored) {
     EXPECT_FALSE(n.starts_with("dir_fil$")) << n;
     EXPECT_NE(n, "sysCalls.log");
   }
-  EXPECT_FALSE(d.has("SplitWas.bad"));
+  EXPECT_TRUE(d.has("SplitWas.bad"));  // not all was split: the marker stays
   if (usersFile) {
     EXPECT_EQ(read_file(d / "SYSCALLS.LOG"), "mine\r\n");
   }
