@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/run_log.h"
 #include "app/run_state.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
@@ -16,51 +17,77 @@ namespace sunder {
 namespace {
 
 constexpr std::size_t kNameLength = 10;
-// The name of the channel file being written (10 characters, e.g. chan033.v2).
-std::string chanName(kNameLength, ' ');
+constexpr std::int32_t kLowestNumber = 0;
+constexpr std::int32_t kHighestNumber = 999;
+// The path of the channel file being written: its name (chan033.v2), in the
+// volume's folder with --folders.
+std::string chanPath;
 // A channel file is open and not yet complete.
 bool writing = false;
 
 [[noreturn]] void write_failed(int status) {
   if (status == platform::kSourceEnded) volume_cut_short(run_state().volume);
-  std::string text = "*Err writing channel file " + std::string(used(chanName)) +
-                     " (disk full or not writable?); stop";
-  nerrmsg(text, 2);
-  stop(kExitError);
+  fatal("*Err writing channel file " + chanPath + " (disk full or not writable?); stop");
 }
 
 }  // namespace
 
-void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txthdr) {
-  RunState& rs = run_state();
-  if (StaChn < 0 || StaChn > 999) {
-    std::string text = "*Err - station-channel number " + std::to_string(StaChn) +
-                       " outside 0..999, no channel file for it; stop";
-    nerrmsg(text, 2);
-    stop(kExitError);
+std::string channel_file_name(std::int32_t StaChn, std::int32_t iVol) {
+  if (StaChn < kLowestNumber || StaChn > kHighestNumber) {
+    fatal("*Err - station-channel number " + std::to_string(StaChn) +
+          " outside 0..999, no channel file for it; stop");
   }
   static const Layout& nameLayout = layout("(A4, I3.3, A2, I1)");
-  render(chanName, nameLayout, {"chan", StaChn, ".v", iVol});
+  std::string name(kNameLength, ' ');
+  render(name, nameLayout, {"chan", StaChn, ".v", iVol});
+  return name;
+}
+
+void enter_volume_folder(std::string_view volume) {
+  RunState& rs = run_state();
+  rs.folder.clear();
+  if (!rs.folders) return;
+  // The volume's own name (without any folder it stands in) less its last
+  // extension; a name without one gets ".d", so folder and volume differ.
+  std::string_view base = volume.substr(volume.find_last_of(platform::folder_separators()) + 1);
+  const std::size_t dot = base.rfind('.');
+  std::string folder = dot != std::string_view::npos && dot > 0 ? std::string(base.substr(0, dot))
+                                                                : std::string(base) + ".d";
+  switch (platform::path_kind(folder)) {
+    case platform::PathKind::kDirectory:
+      break;
+    case platform::PathKind::kMissing:
+      if (platform::make_directory(folder) != platform::kFileOk &&
+          platform::path_kind(folder) != platform::PathKind::kDirectory) {
+        fatal("*Err - the folder " + folder + " for " + std::string(volume) +
+              " cannot be made; stop");
+      }
+      break;
+    default:
+      // A link there would send the channel files elsewhere.
+      fatal("*Err - " + folder + " is in the way of the folder for " + std::string(volume) +
+            " (not a folder, or a link); stop");
+  }
+  rs.folder = folder + "/";
+}
+
+void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txthdr) {
+  RunState& rs = run_state();
+  chanPath = rs.folder + channel_file_name(StaChn, iVol);
 
   // Created here and now or not at all: whatever takes the name first (a
   // file of an earlier run, another run's file, a link) is never replaced.
-  const int iostat = connect_unit(rs.luOut, used(chanName), UnitMode::kNew);
-  if (iostat == platform::kAlreadyExists) {
-    nerrmsg("File " + chanName + " already exists, stop", 2);
-    stop(kExitError);
-  }
+  const int iostat = connect_unit(rs.luOut, chanPath, UnitMode::kNew);
+  if (iostat == platform::kAlreadyExists) fatal("File " + chanPath + " already exists, stop");
   if (iostat != 0) {
-    mesag("*Err creating channel file " + std::string(used(chanName)) + ", error " +
-              std::to_string(iostat) + "; stop",
-          2);
-    stop(kExitError);
+    fatal("*Err creating channel file " + chanPath + ", error " + std::to_string(iostat) +
+          "; stop");
   }
   writing = true;
   platform::set_interrupt_text(
-      "*Run interrupted; channel file " + std::string(used(chanName)) + " left incomplete, stop",
-      stream_handle(run_state().luLog));
+      "*Run interrupted; channel file " + chanPath + " left incomplete, stop", run_log_handle());
 
-  write_free(kConsole, {"  File ", used(chanName), " being written."});
+  write_free(kConsole, {"  File ", chanPath, " being written."});
 
   for (const TextLine& h : Txthdr) {
     const int status = write_text(rs.luOut, std::string_view(h.data(), h.size()));
@@ -78,17 +105,16 @@ void close_channel_file(bool haveTime, std::int64_t volumeMtime) {
   const int status = close_unit(rs.luOut);
   if (status != 0) write_failed(status);
   writing = false;
-  platform::set_interrupt_text(kInterruptedText, stream_handle(rs.luLog));
-  if (!haveTime || platform::set_file_mtime(used(chanName), volumeMtime) != platform::kFileOk) {
+  platform::set_interrupt_text(kInterruptedText, run_log_handle());
+  if (!haveTime || platform::set_file_mtime(chanPath, volumeMtime) != platform::kFileOk) {
     rs.anyUndated = true;
   }
 }
 
 void volume_cut_short(std::string_view volume) {
   std::string text = "*Err - " + std::string(volume) + " was cut short while it was split";
-  if (writing) text += "; " + std::string(used(chanName)) + " is incomplete";
-  nerrmsg(text + ", stop", 2);
-  stop(kExitError);
+  if (writing) text += "; " + chanPath + " is incomplete";
+  fatal(text + ", stop");
 }
 
 void closing_note() {
@@ -98,7 +124,7 @@ void closing_note() {
 }
 
 void reset_channel_file_for_test() {
-  chanName.assign(kNameLength, ' ');
+  chanPath.clear();
   writing = false;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace sunder {
@@ -13,6 +14,11 @@ inline constexpr int kHeaderLines = 10;
 using TextLine = std::array<char, kLineLength>;
 using Header = std::array<TextLine, kHeaderLines>;
 
+// The channel file's name for a station-channel number and a stage,
+// chanNNN.vS; a number outside 0..999 ends the run.
+std::string channel_file_name(std::int32_t StaChn, std::int32_t iVol);
+// With --folders: makes (or takes) the folder for the volume's channel files.
+void enter_volume_folder(std::string_view volume);
 // Names the file after StaChn and iVol, refuses an existing one, opens it on
 // the output unit and writes the ten header lines at full width. StaChn
 // outside 0..999 or any failure ends the run.

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/channel_file.h"
+#include "app/options.h"
 #include "app/run_log.h"
 #include "app/run_state.h"
 #include "app/split_volume.h"
@@ -16,6 +18,7 @@
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/arguments.h"
 #include "lib/platform/interrupt.h"
+#include "lib/platform/name_match.h"
 #include "lib/platform/process.h"
 #include "lib/platform/run_lock.h"
 #include "lib/shell/get_filenames.h"
@@ -27,24 +30,20 @@
 namespace sunder {
 namespace {
 
+// The options come first; argument 1 is the name or pattern after them.
+std::int32_t argBase = 0;
+
+std::string_view arg(std::int32_t i) { return platform::argument(argBase + i); }
+std::int32_t arg_count() { return platform::argument_count() - argBase; }
+
 // Argument i in the 20-character argument field.
-std::string fetch_argument(int i) { return field(platform::argument(i), kArgumentLength); }
+std::string fetch_argument(std::int32_t i) { return field(arg(i), kArgumentLength); }
 
-[[noreturn]] void refuse(std::string_view text) {
-  nerrmsg(text, 2);
-  stop(kExitError);
-}
+[[noreturn]] void refuse(std::string_view text) { fatal(text); }
 
+// No argument: the usage screen, and the run ends as a stop does.
 [[noreturn]] void usage_screen() {
-  write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
-             {" USE: sunder filename {chaniii chanjjj ...} {ktest=n}",
-              "        to split out the channels in a v0,1,2,3 file into single-channel files",
-              "        named by the station-channel number, like \"chan033.v2\".  Default is to",
-              "        split out all channels; otherwise, specify which channels to split out.",
-              " ",
-              "  OR: sunder wildcardName {ktest=n}  (where wildcardName can be *.v1, for",
-              "example, to split all Vi files in the", "directory (will halt if more than one",
-              "station is found in the directory).", kVersion});
+  write_usage_screen();
   stop(kExitNormal, " ");
 }
 
@@ -72,7 +71,7 @@ void read_channel_list(std::int32_t nargs) {
 // argument after the names.
 std::int32_t take_file_list(std::int32_t nargs) {
   RunState& rs = run_state();
-  const std::string_view first = platform::argument(1);
+  const std::string_view first = arg(1);
   if (first.find_first_of("*?") != std::string_view::npos) {
     rs.fileList.assign(kMaxVolumes, std::string());
     get_filenames(first, rs.fileList, rs.nFiles, kMaxVolumes, platform::run_command, rs.ktest);
@@ -82,11 +81,11 @@ std::int32_t take_file_list(std::int32_t nargs) {
   if (!file_exists(first)) refuse("Stop, file not found: " + std::string(first));
   rs.fileList.assign(1, std::string(first));
   std::int32_t i = 2;
-  for (; i <= nargs && file_exists(platform::argument(i)); ++i) {
+  for (; i <= nargs && file_exists(arg(i)); ++i) {
     if (rs.fileList.size() == kMaxVolumes) {
       refuse("*Too many files match wildcard pattern in get_filenames");
     }
-    rs.fileList.emplace_back(platform::argument(i));
+    rs.fileList.emplace_back(arg(i));
   }
   rs.nFiles = static_cast<std::int32_t>(rs.fileList.size());
   return i;
@@ -145,15 +144,57 @@ void take_marker() {
   stop(kExitError, text + " cannot be created here, error " + std::to_string(status) + "; stop");
 }
 
+// --list: an inventory of the named volumes and the patterns' matches, on
+// the console alone; nothing is written in the folder, not even a listing.
+int list_volumes() {
+  RunState& rs = run_state();
+  const std::int32_t nargs = arg_count();
+  if (nargs < 1) stop(kExitError, "*--list needs a volume's name or a pattern; stop");
+  // Messages go to the console alone: the message file is a unit that is
+  // never connected.
+  mesag("Initialize", -nextlu());
+  rs.inventory = true;
+  std::vector<std::string> matches;
+  for (std::int32_t i = 1; i <= nargs; ++i) {
+    const std::string_view name = arg(i);
+    if (!platform::has_wildcard(name)) {
+      if (!file_exists(name)) refuse("Stop, file not found: " + std::string(name));
+      rs.fileList.emplace_back(name);
+      continue;
+    }
+    platform::expand_pattern(name, matches);
+    if (matches.empty()) refuse("No files to join, stop");
+    rs.fileList.insert(rs.fileList.end(), matches.begin(), matches.end());
+  }
+  rs.luIn = nextlu();
+  for (const std::string& volume : rs.fileList) split_volume(volume);
+  return rs.incomplete ? kExitError : kExitNormal;
+}
+
 }  // namespace
 
 int run_sunder() {
   RunState& rs = run_state();
 
+  // Options first: --help, --version and --list create nothing, and an
+  // unknown option is refused before anything is created.
+  const Options options = read_options();
+  if (options.help) {
+    help_screen();
+    return kExitNormal;
+  }
+  if (options.version) {
+    version_line();
+    return kExitNormal;
+  }
+  argBase = options.count;
+  if (options.list) return list_volumes();
+  rs.folders = options.folders;
+
   // The marker stays behind after any run that does not reach its end.
   take_marker();
 
-  std::int32_t nargs = platform::argument_count();
+  std::int32_t nargs = arg_count();
   if (nargs < 1) usage_screen();
 
   // Trace setting: the last argument with "=" as its sixth character.
@@ -170,7 +211,7 @@ int run_sunder() {
   }
 
   setup_run_log();
-  platform::set_interrupt_text(kInterruptedText, stream_handle(rs.luLog));
+  platform::set_interrupt_text(kInterruptedText, run_log_handle());
   platform::catch_interrupts();
   write_echo_and_run_time();
 
@@ -185,11 +226,9 @@ int run_sunder() {
     read_channel_list(nargs);
     rs.allChans = false;
   }
-  rs.listedChans = !rs.allChans;
 
   rs.luIn = nextlu();
   rs.luOut = nextlu();
-  if (rs.listedChans) rs.wantedChan = rs.chanList[0];
 
   write_report_head();
 

@@ -23,25 +23,32 @@ constexpr std::size_t kReportNameField = 16;
 constexpr std::size_t kReportRestColumn = 27;
 constexpr std::size_t kReportRowLength = 80;
 
+constexpr std::string_view kLogWriteError = "*Err writing the run log Sunder.log; stop";
+
+// The log's unit, from nextlu at the set-up; the log is open while the unit
+// is connected.
+Unit luLog = -1;
+
+bool log_open() { return luLog >= 0 && unit_connected(luLog); }
+
 // A report line that did not reach the log: the run cannot claim success.
 void check_log_write(int status) {
-  RunState& rs = run_state();
-  if (status == 0 || !rs.logOpen) return;
-  mesag("*Err writing the run log Sunder.log; stop", 0);
+  if (status == 0 || !log_open()) return;
+  mesag(kLogWriteError, 0);
   stop(kExitError);
 }
 
 }  // namespace
 
 void setup_run_log() {
-  RunState& rs = run_state();
-  rs.luLog = nextlu();
-  mesag("Initialize", -rs.luLog);
-  rs.logOpen = open_file(rs.luLog, kLogName, "output", 42) == 0;
-  if (rs.logOpen) set_write_through(rs.luLog);
+  luLog = nextlu();
+  mesag("Initialize", -luLog);
+  if (open_file(luLog, kLogName, "output", 42) == 0) set_write_through(luLog);
 }
 
-bool run_log_written() { return run_state().logOpen; }
+bool run_log_written() { return log_open(); }
+
+platform::FileHandle run_log_handle() { return stream_handle(luLog); }
 
 void write_echo_and_run_time() {
   std::string echo(kEchoLength, ' ');
@@ -58,7 +65,7 @@ void write_echo_and_run_time() {
 }
 
 void write_report_head() {
-  const Unit lu = run_state().luLog;
+  const Unit lu = luLog;
   check_log_write(write_line(lu, "(/, T30, A)", {"- Split Files Report -"}));
   check_log_write(
       write_line(lu, "(/, T13, A, T32, A, T54, A)", {"File", "Dated", "Split Into"}));
@@ -67,28 +74,31 @@ void write_report_head() {
 void write_report_row(std::string_view volume, std::string_view date, std::string_view time,
                       std::int32_t nchannels) {
   static const Layout& row = layout("(T10, A, T27, A, 1X, A, T48, I3, A)");
-  const Unit lu = run_state().luLog;
+  const Unit lu = luLog;
   const std::string_view name = used(volume);
+  // With --folders the row names the folder the files went into.
+  const std::string files = " single-channel files" +
+                            (run_state().folder.empty() ? "" : " in " + run_state().folder);
   if (name.size() <= kReportNameField) {
-    check_log_write(write_line(lu, row, {name, date, time, nchannels, " single-channel files"}));
+    check_log_write(write_line(lu, row, {name, date, time, nchannels, files}));
     return;
   }
   // A longer name is written whole, then one blank and the rest of the row
   // as it stands from column 27 in a row of a short name.
   std::string text(kReportRowLength, ' ');
-  render(text, row, {"", date, time, nchannels, " single-channel files"});
+  render(text, row, {"", date, time, nchannels, files});
   const std::string_view rest = used(std::string_view(text).substr(kReportRestColumn - 1));
   check_log_write(write_line(lu, "(T10, 3A)", {name, " ", rest}));
 }
 
 void close_run_log() {
-  RunState& rs = run_state();
-  if (!rs.logOpen) return;
-  rs.logOpen = false;
-  if (close_unit(rs.luLog) != 0) {
-    mesag("*Err writing the run log Sunder.log; stop", 0);
+  if (!log_open()) return;
+  if (close_unit(luLog) != 0) {
+    mesag(kLogWriteError, 0);
     stop(kExitError);
   }
 }
+
+void reset_run_log_for_test() { luLog = -1; }
 
 }  // namespace sunder

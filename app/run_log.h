@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "lib/platform/file.h"
+
 namespace sunder {
 
 // Takes the log unit from nextlu, designates it as mesag's message file and
@@ -20,7 +22,12 @@ void write_report_row(std::string_view volume, std::string_view date, std::strin
                       std::int32_t nchannels);
 // Did the log open? A run whose log could not be written ends with status 1.
 bool run_log_written();
+// The log's file as the operating system knows it (kNoFile before it opens):
+// what an interrupt writes its last line to.
+platform::FileHandle run_log_handle();
 // Closes the log at the end of the run; a failed flush or close is an error stop.
 void close_run_log();
+
+void reset_run_log_for_test();
 
 }  // namespace sunder

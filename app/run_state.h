@@ -28,28 +28,29 @@ struct RunState {
   // The volumes to split, their whole names, and their count.
   std::vector<std::string> fileList;
   std::int32_t nFiles = 0;
-  // Listed channels in command-line order.
+  // Listed channels in command-line order; all channels when allChans.
   std::array<std::int32_t, kMaxChannels> chanList{};
   std::int32_t nChans = 0;
   bool allChans = true;
-  bool listedChans = false;
-  Unit luLog = -1;
+  // Listed-channels progress: how many were written. The channel sought
+  // next is chanList[nFound].
+  std::int32_t nFound = 0;
   Unit luIn = -1;
   Unit luOut = -1;
-  bool logOpen = false;
-  // Listed-channels progress: the channel sought, its position (0-based) in
-  // the channel list, and how many were written.
-  std::int32_t wantedChan = 0;
-  std::int32_t nextWanted = 0;
-  std::int32_t nFound = 0;
+  // An inventory (--list): records are counted and listed, nothing written.
+  bool inventory = false;
+  // --folders: each volume's channel files go into a folder of its own,
+  // named after the volume; folder is the current volume's ("" or "NAME/").
+  bool folders = false;
+  std::string folder;
+  // Dating: some channel file could not be given its volume's time.
+  bool anyUndated = false;
   // Something asked for could not be done, though the run went on (a volume
   // that could not be read, a listed channel not found): the run ends with
   // status 1.
   bool incomplete = false;
   // The name of the volume being split.
   std::string volume;
-  // Dating: some channel file could not be given its volume's time.
-  bool anyUndated = false;
 };
 
 RunState& run_state();

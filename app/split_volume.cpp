@@ -1,3 +1,7 @@
+// One volume, record by record: the ten header lines name the stage and the
+// station-channel number; the body is streamed to the channel file (or only
+// counted, for an inventory) up to its "/&" flag line; the volume's end is
+// judged last.
 #include "app/split_volume.h"
 
 #include <algorithm>
@@ -23,15 +27,25 @@ namespace {
 
 constexpr std::int32_t kMaxRecords = 999;
 constexpr std::int32_t kMaxLinesPerRecord = 100000;
+constexpr std::int32_t kFirstBodyLine = kHeaderLines + 1;
+// The body line a trace of level 1 shows.
+constexpr std::int32_t kTracedBodyLine = 41;
 // A line is read whole (up to the read buffer's size), to judge what a cut loses.
 constexpr std::size_t kWholeLine = std::string_view::npos;
 // What a cut may drop without a warning.
 constexpr std::string_view kFiller = " \x1a";
+// What counts as blank in lines after the last record.
+constexpr std::string_view kBlankFiller = " \t\x1a";
+// The start of header line 1 an inventory shows.
+constexpr std::size_t kInventoryTitle = 40;
 
 // Working state of the volume being split: the current record's header and
 // the body line just read. Kept here so the body loop allocates nothing.
 Header Txthdr;
 TextLine line;
+// The volume's length when it was opened: one that another process
+// shortens while it is split ends early, which must not pass for its end.
+std::int64_t volumeSize = 0;
 
 std::string_view view(const TextLine& t) { return std::string_view(t.data(), t.size()); }
 
@@ -45,8 +59,13 @@ struct LongLines {
 };
 LongLines longLines;
 
-// One line of the volume, cut to the 80-character field; reads one character
-// more than the field to see whether anything was cut.
+// What the header of a record says.
+struct Record {
+  std::int32_t iVol = 0;    // the stage, 0..3
+  std::int32_t StaChn = 0;  // the station-channel number
+};
+
+// One line of the volume, cut to the 80-character field.
 int read_volume_line(Unit lu, std::int32_t record, std::int32_t lineNo, std::string_view& text) {
   const int st = read_view(lu, kWholeLine, text);
   if (text.size() > kLineLength) {
@@ -72,6 +91,24 @@ void warn_long_lines(const std::string& name) {
         2);
 }
 
+bool cut_short(const std::string& name) {
+  std::int64_t now = 0;
+  return platform::file_size(name, now) != platform::kFileOk || now < volumeSize;
+}
+
+// The ten header lines into Txthdr; count tells how many were read.
+int read_header(Unit lu, std::int32_t record, int& count) {
+  count = 0;
+  for (TextLine& h : Txthdr) {
+    std::string_view text;
+    const int st = read_volume_line(lu, record, count + 1, text);
+    put_field(h, text);
+    if (st != kReadOk) return st;
+    ++count;
+  }
+  return kReadOk;
+}
+
 // The stage named by header line 1 (upper-cased in line): iVol and the header
 // line holding the station-channel number; false when no stage matches.
 bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
@@ -92,158 +129,166 @@ bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
   return false;
 }
 
-// Are the first n header lines blank? Tabs and a DOS end-of-file mark
-// (Ctrl-Z) count as blank.
+// Stage and station-channel number from the header just read.
+Record identify(const std::string& name, std::int32_t record) {
+  static const Layout& staLayout = layout("(T6, I2, T28, I3)");
+  line = Txthdr[0];
+  to_upper(line, kLineLength);
+  Record r;
+  int iline = 8;
+  if (!find_stage(view(line), r.iVol, iline)) {
+    stop(kExitError, "Err - input file not a QVRF v0, v1, v2 or v3 file");
+  }
+  // Judged after the stage: ten lines that open no record are not a record.
+  if (record > kMaxRecords) {
+    fatal("*Err - more than 999 channel records in " + name + "; the rest cannot be split, stop");
+  }
+  const TextLine& staLine = Txthdr[iline - 1];
+  std::int32_t chn2 = 0, chn3 = 0;
+  if (read_fields(view(staLine), staLayout, {chn2, chn3}) != kReadOk) {
+    fatal("*Err - station-channel number not numeric in channel record " +
+          std::to_string(record) + " of " + name + ", stop");
+  }
+  r.StaChn = (chn3 != 0) ? chn3 : chn2;
+  if (run_state().ktest >= 1) {
+    write_free(kConsole, {"iVol,StaChn=", r.iVol, r.StaChn, " Txthdr(iline)=", view(staLine)});
+  }
+  return r;
+}
+
+// The body, streamed: each line is written as soon as it is read, as the view
+// the text layer hands out (its 80-character field without the trailing
+// blanks), so an unchanged line is passed on without a copy. Returns the
+// record's count of lines, its flag line included.
+std::int32_t copy_body(Unit lu, bool selected, std::int32_t record, const std::string& name) {
+  const std::int32_t ktest = run_state().ktest;
+  for (std::int32_t lineNo = kFirstBodyLine; lineNo <= kMaxLinesPerRecord; ++lineNo) {
+    std::string_view body;
+    const int st = read_volume_line(lu, record, lineNo, body);
+    if (st == kReadEnd) {
+      if (cut_short(name)) volume_cut_short(name);
+      mesag("End-of-chn flag not found.", 2);
+      stop(kExitError);
+    }
+    if (st != kReadOk) {
+      std::string text(80, ' ');
+      render(text, "(A, I6)", {"Read err at line", lineNo});
+      mesag(text, 2);
+      stop(kExitError);
+    }
+    if (lineNo == kTracedBodyLine && ktest >= 1) {
+      put_field(line, body);
+      write_free(kConsole, {view(line)});
+    }
+    if (selected) write_channel_line(body);
+    if (body.starts_with("/&")) return lineNo;
+  }
+  return kMaxLinesPerRecord;
+}
+
+// An inventory's line for one record.
+void list_record(std::int32_t record, const Record& r, std::int32_t lines) {
+  static const Layout& row = layout("(I7, 4X, A1, I1, I10, I8, 2X, A10, 2X, A)");
+  const std::string_view title = used(view(Txthdr[0]).substr(0, kInventoryTitle));
+  write_line(kConsole, row,
+             {record, "V", r.iVol, r.StaChn, lines, channel_file_name(r.StaChn, r.iVol), title});
+}
+
+// Are the first n header lines blank?
 bool blank_lines(int n) {
   for (int i = 0; i < n; ++i) {
-    if (view(Txthdr[i]).find_first_not_of(" \t\x1a") != std::string_view::npos) return false;
+    if (view(Txthdr[i]).find_first_not_of(kBlankFiller) != std::string_view::npos) return false;
   }
   return true;
 }
 
-[[noreturn]] void fatal(const std::string& text) {
-  nerrmsg(text, 2);
-  stop(kExitError);
+// The volume ended (readStatus) after records - 1 records, headerLines lines
+// into the next: a normal end, a record cut in its header, or no volume.
+void end_of_volume(const std::string& name, int readStatus, std::int32_t records, int headerLines,
+                   const std::string& volDate, const std::string& volTime) {
+  RunState& rs = run_state();
+  if (cut_short(name)) volume_cut_short(name);
+  const bool whole = readStatus == kReadEnd && records > 1;
+  if (!whole) {
+    mesag("Err reading input file", 2);
+    rs.incomplete = true;
+  } else if (!blank_lines(headerLines)) {
+    // Lines after the last flag that are not blank: the volume was cut short
+    // inside a record's header, and that record is lost.
+    fatal("*Err - " + name + " ends inside the header of record " + std::to_string(records) +
+          " (" + std::to_string(headerLines) + " of 10 lines); stop");
+  }
+  if (rs.inventory) {
+    write_free(kConsole, {name + ": " + std::to_string(records - 1) +
+                          (whole ? " records, whole" : " records, not whole")});
+    return;
+  }
+  if (!whole) return;
+  if (!rs.allChans) {
+    if (rs.nFound < rs.nChans) {
+      write_line(kConsole, "(A, I3, A)",
+                 {" *File searched, Station Channel", rs.chanList[rs.nFound], " not found*"});
+      rs.incomplete = true;
+    }
+  } else {
+    write_report_row(name, volDate, volTime, records - 1);
+  }
 }
 
 }  // namespace
 
 void split_volume(std::string_view volume) {
   RunState& rs = run_state();
-  const std::string name(used(volume));
+  rs.volume.assign(volume);
+  const std::string& name = rs.volume;
 
-  write_free(kConsole, {"Read file ", volume});
+  if (rs.inventory) {
+    write_free(kConsole, {"Volume ", name});
+    write_free(kConsole, {" record stage  sta-chan   lines  channel file  header line 1"});
+  } else {
+    write_free(kConsole, {"Read file ", name});
+  }
 
   std::int32_t status = 0;
-  opnfil(rs.luIn, volume, "input", 1, status);
+  opnfil(rs.luIn, name, "input", 1, status);
   if (status != 0) stop(kExitError);  // opnfil has ended the run already
 
   std::string volDate(8, ' ');
   std::string volTime(9, ' ');
-  std::int32_t dateStatus = 0;
-  file_date_status(volume, volDate, volTime, 24, dateStatus);
   std::int64_t volMtime = 0;
-  const bool haveTime = platform::file_mtime(name, volMtime) == platform::kFileOk;
-  rs.volume = name;
-  // Its length now: a volume that another process shortens while it is split
-  // ends early in the reading, which must not pass for its true end.
-  std::int64_t volSize = 0;
-  platform::file_size(name, volSize);
-  const auto cut_short = [&] {
-    std::int64_t now = 0;
-    return platform::file_size(name, now) != platform::kFileOk || now < volSize;
-  };
-
-  static const Layout& staLayout = layout("(T6, I2, T28, I3)");
-  std::int32_t channel = 1;
-  int readStatus = kReadOk;
-  bool done = false;  // listed channels all found: the rest is not read
+  bool haveTime = false;
+  if (!rs.inventory) {
+    std::int32_t dateStatus = 0;
+    file_date_status(name, volDate, volTime, 24, dateStatus);
+    haveTime = platform::file_mtime(name, volMtime) == platform::kFileOk;
+  }
+  if (!rs.inventory) enter_volume_folder(name);
+  volumeSize = 0;
+  platform::file_size(name, volumeSize);
   longLines = LongLines{};
 
-  int headerLines = 0;  // lines of the header read last
+  std::int32_t record = 1;
+  int readStatus = kReadOk;
+  int headerLines = 0;
+  bool done = false;  // listed channels all found: the rest is not read
   while (!done) {
-    headerLines = 0;
-    for (TextLine& h : Txthdr) {
-      std::string_view text;
-      readStatus = read_volume_line(rs.luIn, channel, headerLines + 1, text);
-      put_field(h, text);
-      if (readStatus != kReadOk) break;
-      ++headerLines;
-    }
+    readStatus = read_header(rs.luIn, record, headerLines);
     if (readStatus != kReadOk) break;
-
-    line = Txthdr[0];
-    to_upper(line, kLineLength);
-    std::int32_t iVol = 0;
-    int iline = 8;
-    if (!find_stage(view(line), iVol, iline)) {
-      stop(kExitError, "Err - input file not a QVRF v0, v1, v2 or v3 file");
-    }
-    // Judged after the stage: ten lines that open no record are not a record.
-    if (channel > kMaxRecords) {
-      fatal("*Err - more than 999 channel records in " + name +
-            "; the rest cannot be split, stop");
-    }
-
-    const TextLine& staLine = Txthdr[iline - 1];
-    std::int32_t chn2 = 0, chn3 = 0;
-    if (read_fields(view(staLine), staLayout, {chn2, chn3}) != kReadOk) {
-      fatal("*Err - station-channel number not numeric in channel record " +
-            std::to_string(channel) + " of " + name + ", stop");
-    }
-    const std::int32_t StaChn = (chn3 != 0) ? chn3 : chn2;
-
-    if (rs.ktest >= 1) {
-      write_free(kConsole, {"iVol,StaChn=", iVol, StaChn, " Txthdr(iline)=", view(staLine)});
-    }
-
-    const bool selected = rs.allChans || StaChn == rs.wantedChan;
-    if (selected) open_channel_file(StaChn, iVol, Txthdr);
-
-    // The body, streamed: each line is written as soon as it is read, as the
-    // view the text layer hands out (its 80-character field without the
-    // trailing blanks), so an unchanged line is passed on without a copy.
-    for (std::int32_t lineNo = 11; lineNo <= kMaxLinesPerRecord; ++lineNo) {
-      std::string_view body;
-      const int st = read_volume_line(rs.luIn, channel, lineNo, body);
-      if (st == kReadEnd) {
-        if (cut_short()) volume_cut_short(name);
-        mesag("End-of-chn flag not found.", 2);
-        stop(kExitError);
-      }
-      if (st != kReadOk) {
-        std::string text(80, ' ');
-        render(text, "(A, I6)", {"Read err at line", lineNo});
-        mesag(text, 2);
-        stop(kExitError);
-      }
-      if (lineNo == 41 && rs.ktest >= 1) {
-        put_field(line, body);
-        write_free(kConsole, {view(line)});
-      }
-      if (selected) write_channel_line(body);
-      if (body.starts_with("/&")) break;
-    }
-
+    const Record r = identify(name, record);
+    const bool selected =
+        !rs.inventory && (rs.allChans || r.StaChn == rs.chanList[rs.nFound]);
+    if (selected) open_channel_file(r.StaChn, r.iVol, Txthdr);
+    const std::int32_t lines = copy_body(rs.luIn, selected, record, name);
+    if (rs.inventory) list_record(record, r, lines);
     if (selected) {
       close_channel_file(haveTime, volMtime);
-      if (rs.listedChans) {
-        ++rs.nFound;
-        ++rs.nextWanted;
-        if (rs.nFound == rs.nChans) {
-          done = true;
-        } else {
-          rs.wantedChan = rs.chanList[rs.nextWanted];
-        }
-      }
+      if (!rs.allChans) done = ++rs.nFound == rs.nChans;
     }
-    ++channel;
+    ++record;
   }
 
   warn_long_lines(name);
-  if (!done && cut_short()) volume_cut_short(name);
-  if (!done) {
-    if (readStatus == kReadEnd && channel > 1) {
-      // Lines after the last flag that are not blank: the volume was cut
-      // short inside a record's header, and that record is lost.
-      if (!blank_lines(headerLines)) {
-        fatal("*Err - " + name + " ends inside the header of record " + std::to_string(channel) +
-              " (" + std::to_string(headerLines) + " of 10 lines); stop");
-      }
-      if (rs.listedChans) {
-        if (rs.nFound < rs.nChans) {
-          write_line(kConsole, "(A, I3, A)",
-                     {" *File searched, Station Channel", rs.wantedChan, " not found*"});
-          rs.incomplete = true;
-        }
-      } else {
-        write_report_row(volume, volDate, volTime, channel - 1);
-      }
-    } else {
-      mesag("Err reading input file", 2);
-      rs.incomplete = true;
-    }
-  }
+  if (!done) end_of_volume(name, readStatus, record, headerLines, volDate, volTime);
   close_unit(rs.luIn);
 }
 

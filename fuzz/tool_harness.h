@@ -55,6 +55,7 @@ inline void reset_everything() {
   sunder::reset_len_file_for_test();
   sunder::reset_run_state_for_test();
   sunder::reset_channel_file_for_test();
+  sunder::reset_run_log_for_test();
 }
 
 inline const fs::path& scratch_root();

@@ -39,11 +39,6 @@ void put_weekday(std::int64_t n, std::int32_t& weekday, std::string& weekday_nam
   put_field(weekday_name, kWeekdayNames.substr(static_cast<std::size_t>(9 * (w - 1)), 9));
 }
 
-[[noreturn]] void fatal(std::string_view text) {
-  nerrmsg(text, 2);
-  stop(kExitError);  // nerrmsg ends the run in mode 2; this is only a guard
-}
-
 }  // namespace
 
 std::int32_t RataDie(std::int32_t day, std::int32_t month, std::int32_t year,

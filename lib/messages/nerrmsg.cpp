@@ -128,7 +128,7 @@ std::int32_t nerrmsg(std::string_view text, std::int32_t mode) {
     initialise(text, mode);
     return 0;
   }
-  if (mode == 0) {
+  if (mode == kNerrmsgQuery) {
     if (!text.empty() && text[0] == '*') return star_count;
     if (!text.empty() && text[0] == '#') return hash_count;
     return message_count;
@@ -136,8 +136,8 @@ std::int32_t nerrmsg(std::string_view text, std::int32_t mode) {
 
   // Mode 4 counts the message once, without printing it.
   const std::int32_t c = message_count;
-  if (mode != 4) {
-    if (c <= nPrint || mode == 2) print(text);
+  if (mode != kNerrmsgSilent) {
+    if (c <= nPrint || mode == kNerrmsgFatal) print(text);
     if (c == nPrint) {
       std::string notice(120, ' ');
       render(notice, "(A, I3, A)",
@@ -152,11 +152,16 @@ std::int32_t nerrmsg(std::string_view text, std::int32_t mode) {
   message_count = c + 1;
   if (among_first_three(text, '*')) ++star_count;
   if (among_first_three(text, '#')) ++hash_count;
-  if (mode == 2) {
+  if (mode == kNerrmsgFatal) {
     mesag("*Terminating*", 2);
     stop(kExitError, " ");
   }
   return message_count;
+}
+
+void fatal(std::string_view text) {
+  nerrmsg(text, kNerrmsgFatal);
+  stop(kExitError);  // reached only where a test's stop hook returned
 }
 
 void reset_nerrmsg_for_test() {

@@ -7,8 +7,17 @@
 
 namespace sunder {
 
-// mode < 0 initialise, 0 query, 2 fatal, 4 count silently, others count and print.
+// nerrmsg: "number of error messages", the error-count limiter.
+// mode < 0 initialise (text: the limits), the named modes below, any other
+// positive mode counts the message and prints it while within the print limit.
+inline constexpr std::int32_t kNerrmsgQuery = 0;   // the count so far
+inline constexpr std::int32_t kNerrmsgFatal = 2;   // print, "*Terminating*", stop
+inline constexpr std::int32_t kNerrmsgSilent = 4;  // count without printing
 std::int32_t nerrmsg(std::string_view text, std::int32_t mode);
+
+// Report, then stop: the text through nerrmsg's terminating mode (console,
+// message file, "*Terminating*"), then the end of the run with status 1.
+[[noreturn]] void fatal(std::string_view text);
 
 void reset_nerrmsg_for_test();
 

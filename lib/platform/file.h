@@ -54,6 +54,11 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
 // True when a regular file (not a directory) of that name exists.
 bool file_exists(std::string_view path);
 bool directory_exists(std::string_view path);
+// Makes a folder; kAlreadyExists when the name is taken.
+int make_directory(std::string_view path);
+// The characters that end the folder part of a path: "/", and on Windows
+// also "\\" and the ":" of a drive.
+std::string_view folder_separators();
 // What the name itself is, a link not followed.
 enum class PathKind { kMissing, kRegular, kDirectory, kOther };
 PathKind path_kind(std::string_view path);

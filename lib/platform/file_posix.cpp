@@ -177,6 +177,13 @@ bool directory_exists(std::string_view path) {
   return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+int make_directory(std::string_view path) {
+  if (::mkdir(std::string(path).c_str(), 0777) == 0) return kFileOk;
+  return errno == EEXIST ? kAlreadyExists : error_status();
+}
+
+std::string_view folder_separators() { return "/"; }
+
 PathKind path_kind(std::string_view path) {
   struct stat st {};
   if (::lstat(std::string(path).c_str(), &st) != 0) return PathKind::kMissing;

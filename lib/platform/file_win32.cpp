@@ -195,6 +195,13 @@ bool directory_exists(std::string_view path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+int make_directory(std::string_view path) {
+  if (CreateDirectoryA(std::string(path).c_str(), nullptr)) return kFileOk;
+  return GetLastError() == ERROR_ALREADY_EXISTS ? kAlreadyExists : last_error();
+}
+
+std::string_view folder_separators() { return "/\\:"; }
+
 PathKind path_kind(std::string_view path) {
   const DWORD a = GetFileAttributesA(std::string(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return PathKind::kMissing;

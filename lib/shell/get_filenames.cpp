@@ -3,7 +3,6 @@
 #include "lib/shell/get_filenames.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 
 #include "lib/files/file_exists.h"
@@ -26,9 +25,6 @@ constexpr std::size_t kMessageLength = 80;
 // The listing's quirks are judged in the columns of the old 12-character names.
 constexpr std::size_t kOldNameLength = 12;
 constexpr std::size_t kWholeLine = std::string_view::npos;
-// What ends the folder part of a pattern: "/", and the platform's own.
-constexpr char kFolderSeparators[] = {
-    '/', static_cast<char>(std::filesystem::path::preferred_separator), '\0'};
 constexpr std::size_t kLongestPattern = 46;
 constexpr int kMaxLines = 10000;
 
@@ -156,7 +152,7 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
       std::min<std::int32_t>(maxfiles, static_cast<std::int32_t>(names.size()));
   // The listing holds bare names; a pattern with a folder gets its names back
   // with that folder in front, so they open where they were found.
-  const std::string folder(wanted.substr(0, wanted.find_last_of(kFolderSeparators) + 1));
+  const std::string folder(wanted.substr(0, wanted.find_last_of(platform::folder_separators()) + 1));
   std::int32_t c = 1;
   bool full = false;  // a name came with no room left in the caller's array
   for (int i = 1; i <= kMaxLines; ++i) {
