@@ -21,7 +21,8 @@ constexpr std::size_t kArgField = 35;
 // The path's last component without its extension. The separators are the
 // platform's: "/" on POSIX, "\" and "/" on Windows.
 std::string_view base_name(std::string_view path) {
-  constexpr char seps[] = {'/', static_cast<char>(std::filesystem::path::preferred_separator), '\0'};
+  constexpr char seps[] = {'/', static_cast<char>(std::filesystem::path::preferred_separator),
+                           '\0'};
   std::size_t slash = path.find_last_of(seps);
   std::size_t start = (slash == std::string_view::npos) ? 0 : slash + 1;
   std::size_t dot = path.find_last_of('.');

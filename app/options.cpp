@@ -18,9 +18,8 @@ struct Known {
 };
 
 constexpr Known kKnown[] = {
-    {"--help", &Options::help},       {"-h", &Options::help},
-    {"--version", &Options::version}, {"--list", &Options::list},
-    {"--folders", &Options::folders},
+    {"--help", &Options::help}, {"-h", &Options::help},           {"--version", &Options::version},
+    {"--list", &Options::list}, {"--folders", &Options::folders},
 };
 
 bool is_option(std::string_view arg) {
@@ -63,17 +62,15 @@ void write_usage_screen() {
               "        to split out the channels in a v0,1,2,3 file into single-channel files",
               "        named by the station-channel number, like \"chan033.v2\".  Default is to",
               "        split out all channels; otherwise, specify which channels to split out.",
-              " ",
-              "  OR: sunder wildcardName {ktest=n}  (where wildcardName can be *.v1, for",
+              " ", "  OR: sunder wildcardName {ktest=n}  (where wildcardName can be *.v1, for",
               "example, to split all Vi files in the", "directory (will halt if more than one",
               "station is found in the directory).", kVersion});
-  }
+}
 
 void help_screen() {
   write_usage_screen();
   write_line(kConsole, "(/, A, 5(/, A))",
-             {" Options, given before the name or pattern:",
-              "   --help, -h         this screen",
+             {" Options, given before the name or pattern:", "   --help, -h         this screen",
               "   --version          the version",
               "   --list NAME ...    an inventory of each volume's records; writes nothing",
               "   --folders          each volume's channel files into a folder named after it",

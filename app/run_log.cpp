@@ -67,8 +67,7 @@ void write_echo_and_run_time() {
 void write_report_head() {
   const Unit lu = luLog;
   check_log_write(write_line(lu, "(/, T30, A)", {"- Split Files Report -"}));
-  check_log_write(
-      write_line(lu, "(/, T13, A, T32, A, T54, A)", {"File", "Dated", "Split Into"}));
+  check_log_write(write_line(lu, "(/, T13, A, T32, A, T54, A)", {"File", "Dated", "Split Into"}));
 }
 
 void write_report_row(std::string_view volume, std::string_view date, std::string_view time,
@@ -77,8 +76,8 @@ void write_report_row(std::string_view volume, std::string_view date, std::strin
   const Unit lu = luLog;
   const std::string_view name = used(volume);
   // With --folders the row names the folder the files went into.
-  const std::string files = " single-channel files" +
-                            (run_state().folder.empty() ? "" : " in " + run_state().folder);
+  const std::string files =
+      " single-channel files" + (run_state().folder.empty() ? "" : " in " + run_state().folder);
   if (name.size() <= kReportNameField) {
     check_log_write(write_line(lu, row, {name, date, time, nchannels, files}));
     return;

@@ -146,8 +146,8 @@ Record identify(const std::string& name, std::int32_t record) {
   const TextLine& staLine = Txthdr[iline - 1];
   std::int32_t chn2 = 0, chn3 = 0;
   if (read_fields(view(staLine), staLayout, {chn2, chn3}) != kReadOk) {
-    fatal("*Err - station-channel number not numeric in channel record " +
-          std::to_string(record) + " of " + name + ", stop");
+    fatal("*Err - station-channel number not numeric in channel record " + std::to_string(record) +
+          " of " + name + ", stop");
   }
   r.StaChn = (chn3 != 0) ? chn3 : chn2;
   if (run_state().ktest >= 1) {
@@ -215,8 +215,8 @@ void end_of_volume(const std::string& name, int readStatus, std::int32_t records
   } else if (!blank_lines(headerLines)) {
     // Lines after the last flag that are not blank: the volume was cut short
     // inside a record's header, and that record is lost.
-    fatal("*Err - " + name + " ends inside the header of record " + std::to_string(records) +
-          " (" + std::to_string(headerLines) + " of 10 lines); stop");
+    fatal("*Err - " + name + " ends inside the header of record " + std::to_string(records) + " (" +
+          std::to_string(headerLines) + " of 10 lines); stop");
   }
   if (rs.inventory) {
     write_free(kConsole, {name + ": " + std::to_string(records - 1) +
@@ -275,8 +275,7 @@ void split_volume(std::string_view volume) {
     readStatus = read_header(rs.luIn, record, headerLines);
     if (readStatus != kReadOk) break;
     const Record r = identify(name, record);
-    const bool selected =
-        !rs.inventory && (rs.allChans || r.StaChn == rs.chanList[rs.nFound]);
+    const bool selected = !rs.inventory && (rs.allChans || r.StaChn == rs.chanList[rs.nFound]);
     if (selected) open_channel_file(r.StaChn, r.iVol, Txthdr);
     const std::int32_t lines = copy_body(rs.luIn, selected, record, name);
     if (rs.inventory) list_record(record, r, lines);

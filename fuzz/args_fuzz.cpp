@@ -42,8 +42,8 @@ std::string record(const char* stageWord, int stationLine, const char* number) {
 
 const std::vector<std::pair<std::string, std::string>>& files_before() {
   static const std::vector<std::pair<std::string, std::string>> files = {
-      {"quake.v2", record("CORRECTED ACCELERATION", 8, " 33") +
-                       record("Corrected acceleration", 8, " 34")},
+      {"quake.v2",
+       record("CORRECTED ACCELERATION", 8, " 33") + record("Corrected acceleration", 8, " 34")},
       {"QUAKE2.V1", record("UNCORRECTED ACCELERATION", 7, " 35")},
       {"notes.txt", "not a volume\r\n"},
   };
@@ -97,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool marker = sunder::platform::file_exists("SplitWas.bad");
   if (out.status == sunder::kExitNormal && !out.stopped && marker)
     fail("SplitWas.bad left after a normal end", out);
-  if (out.status == sunder::kExitError && !marker) fail("SplitWas.bad gone after an error stop", out);
+  if (out.status == sunder::kExitError && !marker)
+    fail("SplitWas.bad gone after an error stop", out);
   return 0;
 }

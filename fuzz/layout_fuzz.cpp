@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view piece = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (!piece.empty() && piece[0] == '#') {
-      items.emplace_back(static_cast<long long>(std::strtoll(std::string(piece.substr(1)).c_str(), nullptr, 10)));
+      items.emplace_back(
+          static_cast<long long>(std::strtoll(std::string(piece.substr(1)).c_str(), nullptr, 10)));
     } else if (!piece.empty() && piece[0] == '~') {
       items.emplace_back(std::strtod(std::string(piece.substr(1)).c_str(), nullptr));
     } else {

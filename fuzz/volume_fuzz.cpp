@@ -23,8 +23,7 @@ std::string read_all(const char* name) {
 
 [[noreturn]] void fail(const char* what, const fuzzrun::Outcome& out) {
   // On the standard output: fuzz.sh discards the standard error of the tool.
-  std::fprintf(stdout, "volume_fuzz: %s (status %d)\n%s\n", what, out.status,
-               out.console.c_str());
+  std::fprintf(stdout, "volume_fuzz: %s (status %d)\n%s\n", what, out.status, out.console.c_str());
   std::fflush(stdout);
   std::abort();
 }
@@ -44,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool marker = sunder::platform::file_exists("SplitWas.bad");
   if (out.status == sunder::kExitNormal && !out.stopped && marker)
     fail("SplitWas.bad left after a normal end", out);
-  if (out.status == sunder::kExitError && !marker) fail("SplitWas.bad gone after an error stop", out);
+  if (out.status == sunder::kExitError && !marker)
+    fail("SplitWas.bad gone after an error stop", out);
   return 0;
 }

@@ -26,7 +26,8 @@ inline char* mkdtemp(char* templ) {
   static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 1000; ++attempt) {
     unsigned long long v = (static_cast<unsigned long long>(GetCurrentProcessId()) << 20) ^
-                           (static_cast<unsigned long long>(GetTickCount()) << 8) ^ ++serial * 2654435761u;
+                           (static_cast<unsigned long long>(GetTickCount()) << 8) ^
+                           ++serial * 2654435761u;
     for (size_t i = n - 6; i < n; ++i) {
       templ[i] = kDigits[v % 36];
       v /= 36;

@@ -2,10 +2,10 @@
 // with the layout (A) to a file, and one line read back.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "lib/platform/file.h"
 #include "lib/text/lines.h"

@@ -65,20 +65,20 @@ std::int32_t file_date(std::string_view name, std::string& date, std::string& ti
   const int answer = platform::file_mtime(used(name), seconds);
   if (answer == platform::kFileOk) {
     status_buffer[kTimeElement] = seconds;
-    if (platform::file_size(used(name), bytes) == platform::kFileOk) status_buffer[kSizeElement] = bytes;
+    if (platform::file_size(used(name), bytes) == platform::kFileOk)
+      status_buffer[kSizeElement] = bytes;
   } else {
     write_free(lulog, {"*Stat err in file_date"});
   }
   if (trace) {
     const auto& b = status_buffer;
-    write_line(lulog, "(A, I3, A, 2(/, 6I12))",
-               {" iStatus=", answer, "  File infoArray:", static_cast<long long>(b[0]),
-                static_cast<long long>(b[1]), static_cast<long long>(b[2]),
-                static_cast<long long>(b[3]), static_cast<long long>(b[4]),
-                static_cast<long long>(b[5]), static_cast<long long>(b[6]),
-                static_cast<long long>(b[7]), static_cast<long long>(b[8]),
-                static_cast<long long>(b[9]), static_cast<long long>(b[10]),
-                static_cast<long long>(b[11])});
+    write_line(
+        lulog, "(A, I3, A, 2(/, 6I12))",
+        {" iStatus=", answer, "  File infoArray:", static_cast<long long>(b[0]),
+         static_cast<long long>(b[1]), static_cast<long long>(b[2]), static_cast<long long>(b[3]),
+         static_cast<long long>(b[4]), static_cast<long long>(b[5]), static_cast<long long>(b[6]),
+         static_cast<long long>(b[7]), static_cast<long long>(b[8]), static_cast<long long>(b[9]),
+         static_cast<long long>(b[10]), static_cast<long long>(b[11])});
   }
 
   const std::int64_t t = status_buffer[kTimeElement];

@@ -70,7 +70,8 @@ void read_timezone_file() {
       std::int32_t minutes = 0;
       const int first = read_line(unit, "(T20, A5)", {pc_tim_zone});
       int second = kReadError;
-      if (first == kReadOk) second = read_line(unit, "(T5, I3, 1X, I2, 2X, A1)", {hours, minutes, letter});
+      if (first == kReadOk)
+        second = read_line(unit, "(T5, I3, 1X, I2, 2X, A1)", {hours, minutes, letter});
       zone_name = letter + "_T";
       if (minutes != 0 && hours < 0) minutes = -std::abs(minutes);
       if (first != kReadOk || second != kReadOk) {

@@ -41,8 +41,8 @@ void put_weekday(std::int64_t n, std::int32_t& weekday, std::string& weekday_nam
 
 }  // namespace
 
-std::int32_t RataDie(std::int32_t day, std::int32_t month, std::int32_t year,
-                     std::int32_t& weekday, std::string& weekday_name) {
+std::int32_t RataDie(std::int32_t day, std::int32_t month, std::int32_t year, std::int32_t& weekday,
+                     std::string& weekday_name) {
   if (day < 1 || month < 1 || year < 1) {
     mesag("*In RataDie: day, mon or yr <1", 2);
     write_free(kConsole, {"day,mon,yr:", day, month, year});

@@ -262,9 +262,9 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
   }
   const std::int32_t trace = opnfil_ktest;
   if (trace >= 2) {
-    write_line(kConsole, "(A, 2I4, 5A)",
-               {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name,
-                "\""});
+    write_line(
+        kConsole, "(A, 2I4, 5A)",
+        {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name, "\""});
   }
   status = 0;
   const Outcome outcome = open_on_unit(kOpnfil, unit, name, mode, kontrl, trace);

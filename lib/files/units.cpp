@@ -35,12 +35,18 @@ bool in_table(Unit unit) { return unit >= 0 && unit <= kMaxUnit; }
 
 platform::Access access_of(UnitMode mode) {
   switch (mode) {
-    case UnitMode::kInput: return platform::Access::kRead;
-    case UnitMode::kInOut: return platform::Access::kReadWrite;
-    case UnitMode::kAppend: return platform::Access::kAppend;
-    case UnitMode::kOutput: return platform::Access::kWrite;
-    case UnitMode::kNew: return platform::Access::kNew;
-    case UnitMode::kScratch: return platform::Access::kTemporary;
+    case UnitMode::kInput:
+      return platform::Access::kRead;
+    case UnitMode::kInOut:
+      return platform::Access::kReadWrite;
+    case UnitMode::kAppend:
+      return platform::Access::kAppend;
+    case UnitMode::kOutput:
+      return platform::Access::kWrite;
+    case UnitMode::kNew:
+      return platform::Access::kNew;
+    case UnitMode::kScratch:
+      return platform::Access::kTemporary;
   }
   return platform::Access::kRead;
 }

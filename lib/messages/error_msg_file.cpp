@@ -8,8 +8,8 @@
 #include "lib/files/units.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/file.h"
-#include "lib/text/stop.h"
 #include "lib/text/lines.h"
+#include "lib/text/stop.h"
 
 namespace sunder {
 namespace {

@@ -10,9 +10,9 @@
 namespace sunder::platform {
 
 void os_local_clock(ClockReading& r) {
-  timeval tv {};
+  timeval tv{};
   ::gettimeofday(&tv, nullptr);
-  std::tm tm {};
+  std::tm tm{};
   const time_t seconds = tv.tv_sec;
   ::localtime_r(&seconds, &tm);
   r.year = tm.tm_year + 1900;

@@ -29,8 +29,9 @@ void guard_standard_streams() {
     FILE* stream;
     const char* mode;
   };
-  const Standard standards[] = {
-      {STD_INPUT_HANDLE, stdin, "rb"}, {STD_OUTPUT_HANDLE, stdout, "wb"}, {STD_ERROR_HANDLE, stderr, "wb"}};
+  const Standard standards[] = {{STD_INPUT_HANDLE, stdin, "rb"},
+                                {STD_OUTPUT_HANDLE, stdout, "wb"},
+                                {STD_ERROR_HANDLE, stderr, "wb"}};
   for (const Standard& s : standards) {
     const HANDLE h = GetStdHandle(s.id);
     if (h == nullptr || h == INVALID_HANDLE_VALUE) std::freopen("NUL", s.mode, s.stream);

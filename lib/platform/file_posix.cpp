@@ -92,7 +92,8 @@ int open_file(std::string_view path_view, Access access, FileHandle& handle) {
       break;
     case Access::kTemporary: {
       const char* dir = std::getenv("TMPDIR");
-      std::string tmpl = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/sunderXXXXXX";
+      std::string tmpl =
+          std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/sunderXXXXXX";
       fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
       if (fd < 0) return error_status();
       ::unlink(tmpl.c_str());
@@ -134,8 +135,8 @@ int close_file(FileHandle handle) {
 int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
   off_t from = static_cast<off_t>(offset);
   while (length > 0) {
-    const ssize_t n = ::copy_file_range(static_cast<int>(in), &from, static_cast<int>(out),
-                                        nullptr, length, 0);
+    const ssize_t n =
+        ::copy_file_range(static_cast<int>(in), &from, static_cast<int>(out), nullptr, length, 0);
     if (n > 0) {
       length -= static_cast<std::size_t>(n);
       continue;

@@ -214,8 +214,9 @@ PathKind path_kind(std::string_view path) {
 int file_mtime(std::string_view path, std::int64_t& seconds) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!attributes(path, data)) return last_error();
-  const std::int64_t ticks = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                             data.ftLastWriteTime.dwLowDateTime;
+  const std::int64_t ticks =
+      (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime;
   // Whole seconds, rounded down also before 1970.
   std::int64_t since = ticks - kTicksTo1970;
   std::int64_t whole = since / kTicksPerSecond;
@@ -230,8 +231,8 @@ int set_file_mtime(std::string_view path, std::int64_t seconds) {
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFLL);
   ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  HANDLE h = CreateFileA(std::string(path).c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h = CreateFileA(std::string(path).c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return last_error();
   int status = kFileOk;
   if (!SetFileTime(h, nullptr, nullptr, &ft)) status = last_error();
@@ -265,7 +266,8 @@ int list_directory(std::string_view directory, std::vector<std::string>& names) 
     return error_status(error);
   }
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      names.emplace_back(found.cFileName);
   } while (FindNextFileA(h, &found));
   const DWORD error = GetLastError();
   FindClose(h);

@@ -306,8 +306,8 @@ int run_dir(const std::vector<std::string>& args, const Streams& io) {
   if (where.name.empty()) where.name.assign(1, '*');
   std::vector<std::string> names;
   if (!entries_in(
-          where.directory, directories, [&](const std::string& n) { return wildcard_match(where.name, n); },
-          names)) {
+          where.directory, directories,
+          [&](const std::string& n) { return wildcard_match(where.name, n); }, names)) {
     io.err.line("The system cannot find the path specified.");
     return 1;
   }

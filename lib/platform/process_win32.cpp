@@ -31,8 +31,8 @@ std::int16_t run_command(std::string_view command) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child;
   ZeroMemory(&child, sizeof child);
-  if (!CreateProcessA(processor.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                      &startup, &child)) {
+  if (!CreateProcessA(processor.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      nullptr, &startup, &child)) {
     return -1;
   }
   std::int16_t status = -1;

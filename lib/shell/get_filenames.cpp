@@ -71,9 +71,9 @@ void clear_old_listing(std::string_view list) {
       return;
     case platform::PathKind::kRegular:
       if (platform::remove_file(list) == platform::kFileOk) return;
-      nerrmsg("*In get_filenames, the old listing " + std::string(list) +
-                  " cannot be replaced; stop",
-              2);
+      nerrmsg(
+          "*In get_filenames, the old listing " + std::string(list) + " cannot be replaced; stop",
+          2);
       return;
     default:
       nerrmsg("*" + std::string(list) + std::string(kNotRegularText), 2);
@@ -152,7 +152,8 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
       std::min<std::int32_t>(maxfiles, static_cast<std::int32_t>(names.size()));
   // The listing holds bare names; a pattern with a folder gets its names back
   // with that folder in front, so they open where they were found.
-  const std::string folder(wanted.substr(0, wanted.find_last_of(platform::folder_separators()) + 1));
+  const std::string folder(
+      wanted.substr(0, wanted.find_last_of(platform::folder_separators()) + 1));
   std::int32_t c = 1;
   bool full = false;  // a name came with no room left in the caller's array
   for (int i = 1; i <= kMaxLines; ++i) {

@@ -178,8 +178,8 @@ Layout compile_layout(std::string_view notation) {
     }
   }
   result.keep_line_open = !result.ops.empty() && result.ops.back().kind == LayoutOp::Kind::kDollar;
-  result.single_text = result.ops.size() == 1 && result.ops[0].kind == LayoutOp::Kind::kA &&
-                       result.ops[0].w == 0;
+  result.single_text =
+      result.ops.size() == 1 && result.ops[0].kind == LayoutOp::Kind::kA && result.ops[0].w == 0;
   result.valid = true;
   return result;
 }

@@ -27,8 +27,8 @@ struct LayoutOp {
 
 struct Layout {
   std::string notation;
-  std::vector<LayoutOp> ops;  // repeat counts and groups expanded
-  std::size_t reuse_from = 0; // where a layout is taken up again when items remain
+  std::vector<LayoutOp> ops;    // repeat counts and groups expanded
+  std::size_t reuse_from = 0;   // where a layout is taken up again when items remain
   bool keep_line_open = false;  // ends with $
   bool has_data_op = false;     // at least one A, I or F
   bool reuse_has_data = false;  // the part taken up again holds an A, I or F

@@ -42,7 +42,8 @@ void put_stars(LineBuilder& b, int w) { b.put(std::string(static_cast<std::size_
 void put_integer(LineBuilder& b, const LayoutOp& op, std::int64_t v) {
   char digits[32];
   const bool negative = v < 0;
-  const std::uint64_t mag = negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  const std::uint64_t mag =
+      negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
   int n = std::snprintf(digits, sizeof digits, "%" PRIu64, mag);
   std::string body;
   if (op.m > n) body.assign(static_cast<std::size_t>(op.m - n), '0');
@@ -67,7 +68,8 @@ void put_real(LineBuilder& b, const LayoutOp& op, double v) {
     return;
   }
   int n = std::snprintf(text, sizeof text, "%.*f", d, v);
-  std::string_view body(text, n > 0 ? static_cast<std::size_t>(std::min<int>(n, sizeof text - 1)) : 0);
+  std::string_view body(text,
+                        n > 0 ? static_cast<std::size_t>(std::min<int>(n, sizeof text - 1)) : 0);
   if (op.w == 0) {
     b.put(body);
     return;
@@ -75,8 +77,10 @@ void put_real(LineBuilder& b, const LayoutOp& op, double v) {
   std::string trimmed(body);
   if (trimmed.size() == static_cast<std::size_t>(op.w) + 1) {
     // 0.5 in F3.1 shows as .5 when the leading zero does not fit.
-    if (trimmed.rfind("0.", 0) == 0) trimmed.erase(0, 1);
-    else if (trimmed.rfind("-0.", 0) == 0) trimmed.erase(1, 1);
+    if (trimmed.rfind("0.", 0) == 0)
+      trimmed.erase(0, 1);
+    else if (trimmed.rfind("-0.", 0) == 0)
+      trimmed.erase(1, 1);
   }
   if (trimmed.size() > static_cast<std::size_t>(op.w)) {
     put_stars(b, op.w);
@@ -114,18 +118,26 @@ void put_item(LineBuilder& b, const LayoutOp& op, const Item& item) {
   // An item of another kind than its layout item asks for is shown as it comes.
   switch (item.kind) {
     case Item::Kind::kText:
-      if (op.kind == LayoutOp::Kind::kA) put_text(b, op, item.text);
-      else if (op.w > 0) put_stars(b, op.w);
-      else b.put(item.text);
+      if (op.kind == LayoutOp::Kind::kA)
+        put_text(b, op, item.text);
+      else if (op.w > 0)
+        put_stars(b, op.w);
+      else
+        b.put(item.text);
       return;
     case Item::Kind::kInteger:
-      if (op.kind == LayoutOp::Kind::kF) put_real(b, op, static_cast<double>(item.integer));
-      else put_integer(b, op.kind == LayoutOp::Kind::kI ? op : LayoutOp{LayoutOp::Kind::kI, op.w, 0}, item.integer);
+      if (op.kind == LayoutOp::Kind::kF)
+        put_real(b, op, static_cast<double>(item.integer));
+      else
+        put_integer(b, op.kind == LayoutOp::Kind::kI ? op : LayoutOp{LayoutOp::Kind::kI, op.w, 0},
+                    item.integer);
       return;
     case Item::Kind::kReal:
-      if (op.kind == LayoutOp::Kind::kF) put_real(b, op, item.real);
-      else put_integer(b, LayoutOp{LayoutOp::Kind::kI, op.w, op.kind == LayoutOp::Kind::kI ? op.m : 0},
-                       static_cast<std::int64_t>(std::llround(std::clamp(item.real, -9e18, 9e18))));
+      if (op.kind == LayoutOp::Kind::kF)
+        put_real(b, op, item.real);
+      else
+        put_integer(b, LayoutOp{LayoutOp::Kind::kI, op.w, op.kind == LayoutOp::Kind::kI ? op.m : 0},
+                    static_cast<std::int64_t>(std::llround(std::clamp(item.real, -9e18, 9e18))));
       return;
     case Item::Kind::kLogical:
       put_text(b, op.kind == LayoutOp::Kind::kA ? op : LayoutOp{LayoutOp::Kind::kA, op.w, 0},
@@ -314,8 +326,9 @@ int run_read(const Layout& lay, std::initializer_list<Target> targets, std::stri
     switch (o.kind) {
       case LayoutOp::Kind::kA: {
         const std::size_t width = o.w > 0 ? static_cast<std::size_t>(o.w)
-                                  : target->kind == Target::Kind::kText ? target->text.size()
-                                                                        : record.size() - std::min(pos, record.size());
+                                  : target->kind == Target::Kind::kText
+                                      ? target->text.size()
+                                      : record.size() - std::min(pos, record.size());
         std::string_view f = field_at(width);
         std::string padded(f);
         padded.resize(width, ' ');
@@ -498,7 +511,8 @@ int read_fields(std::string_view text, const Layout& lay, std::initializer_list<
   return run_read(lay, targets, text, [](std::string_view&) { return kReadError; });
 }
 
-int read_fields(std::string_view text, std::string_view notation, std::initializer_list<Target> targets) {
+int read_fields(std::string_view text, std::string_view notation,
+                std::initializer_list<Target> targets) {
   return read_fields(text, layout(notation), targets);
 }
 

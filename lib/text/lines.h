@@ -56,6 +56,7 @@ int read_line(Unit unit, std::string_view notation, std::initializer_list<Target
 // Iw ignores blanks (all blank reads 0); Fw.d without a point takes the last d
 // digits as the fraction. Returns kReadOk or kReadError.
 int read_fields(std::string_view text, const Layout& layout, std::initializer_list<Target> targets);
-int read_fields(std::string_view text, std::string_view notation, std::initializer_list<Target> targets);
+int read_fields(std::string_view text, std::string_view notation,
+                std::initializer_list<Target> targets);
 
 }  // namespace sunder

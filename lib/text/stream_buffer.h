@@ -26,13 +26,13 @@ struct StreamBuffer {
   bool read_only = false;
 
   // Reading.
-  std::unique_ptr<char[]> in;      // the read buffer
+  std::unique_ptr<char[]> in;  // the read buffer
   std::size_t in_end = 0;
-  std::int64_t in_offset = 0;      // file offset of in[0]
-  std::size_t pos = 0;             // next unread byte in the buffer
+  std::int64_t in_offset = 0;  // file offset of in[0]
+  std::size_t pos = 0;         // next unread byte in the buffer
   bool in_eof = false;
   bool in_error = false;
-  std::string long_line;           // the kept part of a line longer than the buffer
+  std::string long_line;  // the kept part of a line longer than the buffer
 
   // Writing.
   std::unique_ptr<char[]> out;
@@ -40,7 +40,7 @@ struct StreamBuffer {
   StreamBuffer* copy_from = nullptr;  // a pending range of a file being read
   std::int64_t copy_offset = 0;
   std::size_t copy_length = 0;
-  int write_error = 0;  // sticky: the first failed write
+  int write_error = 0;         // sticky: the first failed write
   bool write_through = false;  // each line goes to the file as it is written
 };
 

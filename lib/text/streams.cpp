@@ -33,7 +33,8 @@ int flush_buffer(StreamBuffer& s) {
 
 int flush_copy(StreamBuffer& s) {
   if (s.copy_length > 0 && s.write_error == 0) {
-    s.write_error = platform::copy_range(s.copy_from->handle, s.copy_offset, s.handle, s.copy_length);
+    s.write_error =
+        platform::copy_range(s.copy_from->handle, s.copy_offset, s.handle, s.copy_length);
   }
   s.copy_from = nullptr;
   s.copy_length = 0;
@@ -55,7 +56,8 @@ bool refill(StreamBuffer& s) {
   s.in_offset += static_cast<std::int64_t>(s.pos);
   s.pos = 0;
   s.in_end = keep;
-  const std::int64_t got = platform::read_file(s.handle, s.in.get() + keep, kStreamBufferSize - keep);
+  const std::int64_t got =
+      platform::read_file(s.handle, s.in.get() + keep, kStreamBufferSize - keep);
   if (got < 0) {
     s.in_error = true;
     return false;
@@ -123,7 +125,8 @@ int stream_read_view(StreamBuffer& s, std::size_t max_length, std::string_view& 
     start = window(s, available);
     nl = static_cast<const char*>(std::memchr(start, '\n', available));
     const std::size_t part = nl != nullptr ? static_cast<std::size_t>(nl - start) : available;
-    if (s.long_line.size() < keep) s.long_line.append(start, std::min(part, keep - s.long_line.size()));
+    if (s.long_line.size() < keep)
+      s.long_line.append(start, std::min(part, keep - s.long_line.size()));
     if (nl != nullptr) {
       s.pos += part + 1;
       break;

@@ -104,9 +104,10 @@ TEST(AgencyVolumes, CutThatLosesDataIsStillCountedOnce) {
   write_volume(d / "quake_long_lines.v2", bytes);
   RunResult r = run_tool(d.path, {"quake_long_lines.v2"});
   ASSERT_EQ(r.status, 0) << r.out;
-  EXPECT_TRUE(contains(r.out,
-                       "*Warning: quake_long_lines.v2: 1 lines longer than 80 characters, cut to 80\n"
-                       "  the first is line 13 of record 1\n"))
+  EXPECT_TRUE(
+      contains(r.out,
+               "*Warning: quake_long_lines.v2: 1 lines longer than 80 characters, cut to 80\n"
+               "  the first is line 13 of record 1\n"))
       << r.out;
 }
 

@@ -74,8 +74,8 @@ std::string garbage(std::size_t n, unsigned seed) {
 // ---- volumes that are not volumes -----------------------------------------
 
 TEST(NotAVolume, EmptyFileOrTooFewLinesIsAReadErrorAndTheRunGoesOn) {
-  for (const std::string& volume : {std::string(), std::string(2000, '\0'),
-                                    std::string("just one line\r\n")}) {
+  for (const std::string& volume :
+       {std::string(), std::string(2000, '\0'), std::string("just one line\r\n")}) {
     Case c;
     run_on(c, volume);
     // The run goes on to its end, but what could not be split is no success.
@@ -94,7 +94,8 @@ TEST(NotAVolume, BinaryGarbageIsRefusedAsNotAVolume) {
   Case c;
   run_on(c, volume);
   EXPECT_EQ(c.run.status, 1);
-  EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file")) << c.run.out;
+  EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file"))
+      << c.run.out;
 }
 
 TEST(NotAVolume, CarriageReturnsAloneDoNotEndLines) {
@@ -156,7 +157,8 @@ TEST(DamagedRecords, VolumeCutShortInsideAHeader) {
     Case c;
     run_on(c, record(2, 33) + second.substr(0, cut - 2) + end);
     EXPECT_EQ(c.run.status, 1) << c.run.out;
-    EXPECT_TRUE(contains(c.run.out, "*Err - quake.v2 ends inside the header of record 2 (5 of 10 lines); stop\n"))
+    EXPECT_TRUE(contains(
+        c.run.out, "*Err - quake.v2 ends inside the header of record 2 (5 of 10 lines); stop\n"))
         << c.run.out;
     EXPECT_TRUE(contains(read_file(c.dir / "Sunder.log"), "ends inside the header of record 2"));
     EXPECT_EQ(read_file(c.dir / "chan033.v2"), record(2, 33));
@@ -170,14 +172,16 @@ TEST(DamagedRecords, JunkAfterTheLastFlag) {
     Case c;  // ten lines: read as a header that names no stage
     run_on(c, record(2, 33) + junk);
     EXPECT_EQ(c.run.status, 1);
-    EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file")) << c.run.out;
+    EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file"))
+        << c.run.out;
     EXPECT_TRUE(c.dir.has("chan033.v2"));
   }
   {
     Case c;  // nine: a header cut short
     run_on(c, record(2, 33) + junk.substr(0, junk.rfind("junk line 9")));
     EXPECT_EQ(c.run.status, 1);
-    EXPECT_TRUE(contains(c.run.out, "ends inside the header of record 2 (9 of 10 lines)")) << c.run.out;
+    EXPECT_TRUE(contains(c.run.out, "ends inside the header of record 2 (9 of 10 lines)"))
+        << c.run.out;
   }
   {
     Case c;  // blank lines (and a DOS end-of-file mark) are no record at all
@@ -193,8 +197,10 @@ TEST(DamagedRecords, StationNumbersThatAreNotNumbersOrOutOfRange) {
   } cases[] = {
       {" 1", "x33", "*Err - station-channel number not numeric in channel record 2 of quake.v2"},
       {"ab", "   ", "*Err - station-channel number not numeric in channel record 2 of quake.v2"},
-      {" 1", " -5", "*Err - station-channel number -5 outside 0..999, no channel file for it; stop"},
-      {"-7", "  0", "*Err - station-channel number -7 outside 0..999, no channel file for it; stop"},
+      {" 1", " -5",
+       "*Err - station-channel number -5 outside 0..999, no channel file for it; stop"},
+      {"-7", "  0",
+       "*Err - station-channel number -7 outside 0..999, no channel file for it; stop"},
   };
   for (const Bad& b : cases) {
     std::vector<std::string> lines = header_lines(2, station_fields(b.c6_7, b.c28_30));
@@ -335,9 +341,18 @@ TEST(FileSystem, FileSizeLimitWhileWritingChannelFiles) {
 
 TEST(CommandLine, PatternsWithCommandProcessorCharactersAreRefused) {
   const char* patterns[] = {
-      "*.v2 & echo x >pwned", "*.v2|echo x>pwned", "*;touch pwned",  "$(touch pwned)*",
-      "`touch pwned`*",       "*.v2 >pwned",       "%PATH%*.v2",     "*^.v2",
-      "*\"x\".v2",            "(*.v2)",            "*!x!.v2",        "*.v2\techo",
+      "*.v2 & echo x >pwned",
+      "*.v2|echo x>pwned",
+      "*;touch pwned",
+      "$(touch pwned)*",
+      "`touch pwned`*",
+      "*.v2 >pwned",
+      "%PATH%*.v2",
+      "*^.v2",
+      "*\"x\".v2",
+      "(*.v2)",
+      "*!x!.v2",
+      "*.v2\techo",
   };
   for (const char* pattern : patterns) {
     Case c;

@@ -153,8 +153,8 @@ TEST(Echo, BaseNameWithoutDirectoryOrExtensionAndTheVersionStamp) {
   std::vector<std::string> log = lines_of(read_file(d / "Sunder.log"));
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "sunder vol.v2 ktest=0" + std::string(46, ' ') + "(v2.5, 3/15)");
-  EXPECT_TRUE(std::regex_match(log[1], std::regex(std::string(56, ' ') +
-                                                  R"(Run: \d\d/\d\d/\d\d, \d\d:\d\d:\d\d)")))
+  EXPECT_TRUE(std::regex_match(
+      log[1], std::regex(std::string(56, ' ') + R"(Run: \d\d/\d\d/\d\d, \d\d:\d\d:\d\d)")))
       << log[1];
   std::vector<std::string> con = lines_of(r.out);
   EXPECT_EQ(con[0], log[0]);

@@ -68,7 +68,8 @@ TEST(Options, ListNamesADamagedVolumeAsASplitWould) {
   const Damage cases[] = {
       {cut.substr(0, cut.rfind("/&")), "End-of-chn flag not found."},
       {record(2, 33) + join_crlf({"Corrected", "two"}), "ends inside the header of record 2"},
-      {join_crlf(std::vector<std::string>(12, "no stage here")), "not a QVRF v0, v1, v2 or v3 file"},
+      {join_crlf(std::vector<std::string>(12, "no stage here")),
+       "not a QVRF v0, v1, v2 or v3 file"},
       {record(2, 33) + join_crlf(header_lines(2, station_fields(" 1", "abc"))) + "/&\r\n",
        "station-channel number not numeric in channel record 2 of quake.v2"},
   };
@@ -106,8 +107,7 @@ TEST(Options, FoldersSplitSeveralStationsEachAsAlone) {
       EXPECT_EQ(read_file(made), read_file(alone / f)) << made;
       EXPECT_EQ(mtime_of(made), kVolumeTime + s) << made;
     }
-    EXPECT_TRUE(contains(log, "3 single-channel files in " + std::string(folders[s]) + "/"))
-        << log;
+    EXPECT_TRUE(contains(log, "3 single-channel files in " + std::string(folders[s]) + "/")) << log;
   }
   EXPECT_FALSE(d.has("chan001.v2"));  // nothing in the current folder itself
 }

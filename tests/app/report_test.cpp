@@ -44,7 +44,7 @@ TEST(Report, TitleHeadsAndRowColumnByColumn) {
   EXPECT_EQ(log[6].substr(26, 8), "09/08/01");  // date in 27-34
   EXPECT_EQ(log[6].substr(35, 8), "18:46:40");  // time from 36
   EXPECT_EQ(log[6].substr(47, 3), "  3");       // count ending in column 50
-  EXPECT_EQ(log[7], "   ");                      // the closing blank lines
+  EXPECT_EQ(log[7], "   ");                     // the closing blank lines
   EXPECT_EQ(log[8], "");
   // Every log line ends with CR LF.
   std::string raw = read_file(d / "Sunder.log");

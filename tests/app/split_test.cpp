@@ -42,7 +42,7 @@ TEST(Stages, UnknownFirstLineIsNotAVolume) {
   split(s, vol);
   EXPECT_EQ(s.run.status, 1);
   EXPECT_TRUE(contains(s.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file\n"));
-  EXPECT_TRUE(s.dir.has("chan033.v2"));  // the record before it is split
+  EXPECT_TRUE(s.dir.has("chan033.v2"));                             // the record before it is split
   EXPECT_FALSE(contains(read_file(s.dir / "Sunder.log"), "QVRF"));  // console only
 }
 
@@ -160,7 +160,7 @@ TEST(Flag, EmptyOrShortVolumeIsAReadErrorAndTheRunGoesOn) {
   std::string log = read_file(s.dir / "Sunder.log");
   EXPECT_TRUE(contains(log, "Err reading input file"));
   EXPECT_FALSE(contains(log, "single-channel files"));  // no row
-  EXPECT_TRUE(s.dir.has("SplitWas.bad"));  // not all was split: the marker stays
+  EXPECT_TRUE(s.dir.has("SplitWas.bad"));               // not all was split: the marker stays
 }
 
 TEST(BodyLimit, AfterLine100000TheNextLineStartsAHeader) {

@@ -168,7 +168,8 @@ inline Snapshot snapshot(const fs::path& dir) {
     const auto written = fs::last_write_time(e.path(), ec);
     if (ec) continue;
     Entry entry;
-    entry.mtimeNs = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
+    entry.mtimeNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
     entry.isDirectory = fs::is_directory(st);
     if (fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_read) != fs::perms::none)
       entry.bytes = read_file(e.path());
@@ -176,7 +177,6 @@ inline Snapshot snapshot(const fs::path& dir) {
   }
   return s;
 }
-
 
 // Lines of a text, split at LF with a CR before it dropped.
 inline std::vector<std::string> lines_of(const std::string& text) {

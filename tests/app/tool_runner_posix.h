@@ -3,10 +3,10 @@
 // the child, another user, a small file system of its own.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,7 +35,9 @@ inline int start_and_wait(const Launch& l) {
     }
     int in = ::open("/dev/null", O_RDONLY);
     int out = ::open(l.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    int err = l.errPath == l.outPath ? out : ::open(l.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    int err = l.errPath == l.outPath
+                  ? out
+                  : ::open(l.errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (in < 0 || out < 0 || err < 0) ::_exit(124);
     ::dup2(in, 0);
     ::dup2(out, 1);
@@ -59,6 +61,8 @@ inline int mount_small_disk(const fs::path& dir, const char* size) {
   return ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0 ? 0 : errno;
 }
 
-inline int unmount_disk(const fs::path& dir) { return ::umount2(dir.c_str(), MNT_DETACH) == 0 ? 0 : errno; }
+inline int unmount_disk(const fs::path& dir) {
+  return ::umount2(dir.c_str(), MNT_DETACH) == 0 ? 0 : errno;
+}
 
 }  // namespace apptest

@@ -122,7 +122,8 @@ fs::path make_scratch_dir(std::string_view stem) {
   }
 }
 
-ScratchDir::ScratchDir(std::string_view stem) : home_(fs::current_path()), dir_(make_scratch_dir(stem)) {
+ScratchDir::ScratchDir(std::string_view stem)
+    : home_(fs::current_path()), dir_(make_scratch_dir(stem)) {
   if (!dir_.empty()) fs::current_path(dir_);
 }
 
@@ -133,7 +134,8 @@ ScratchDir::~ScratchDir() {
 
 std::set<std::string> names_in(const fs::path& directory) {
   std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(directory)) names.insert(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(directory))
+    names.insert(e.path().filename().string());
   return names;
 }
 
@@ -174,8 +176,10 @@ std::string on_console(std::string_view text) {
   std::string s;
   s.reserve(text.size() + text.size() / 16);
   for (char ch : text) {
-    if (ch == '\n') s += end;
-    else s += ch;
+    if (ch == '\n')
+      s += end;
+    else
+      s += ch;
   }
   return s;
 }
@@ -211,7 +215,8 @@ namespace {
 class InOrderMatcher : public ::testing::MatcherInterface<const std::string&> {
  public:
   explicit InOrderMatcher(std::vector<std::string> pieces) : pieces_(std::move(pieces)) {}
-  bool MatchAndExplain(const std::string& text, ::testing::MatchResultListener* listener) const override {
+  bool MatchAndExplain(const std::string& text,
+                       ::testing::MatchResultListener* listener) const override {
     std::size_t at = 0;
     for (const std::string& piece : pieces_) {
       const std::size_t found = text.find(piece, at);

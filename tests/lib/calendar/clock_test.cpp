@@ -34,7 +34,8 @@ class ClockTest : public test::LibraryTest {
   }
   static Reading local(std::int32_t level = 0) {
     Reading r;
-    system_time_local(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.zone, level);
+    system_time_local(r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.zone,
+                      level);
     return r;
   }
 };

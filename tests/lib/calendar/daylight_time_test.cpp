@@ -88,8 +88,8 @@ TEST_F(DaylightTimeTest, BadDatesAnswerFalseWithACountedMessage) {
   EXPECT_FALSE(daylight_time(0, 7, 2026, 12));
   EXPECT_FALSE(daylight_time(1, 0, 2026, 12));
   std::size_t count = 0;
-  for (std::size_t at = 0; (at = con().find("*In daylight_time: Bad day, mth, or yr\n", at)) !=
-                           std::string::npos;
+  for (std::size_t at = 0;
+       (at = con().find("*In daylight_time: Bad day, mth, or yr\n", at)) != std::string::npos;
        ++at) {
     ++count;
   }

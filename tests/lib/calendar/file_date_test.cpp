@@ -45,7 +45,8 @@ class FileDateTest : public test::LibraryTest {
 
 // Seconds since 1970 of a GMT date and time.
 std::int64_t gmt(int y, unsigned m, unsigned d, int hh = 0, int mm = 0, int ss = 0) {
-  const sys_seconds t = sys_days{year{y} / month{m} / day{d}} + hours{hh} + minutes{mm} + seconds{ss};
+  const sys_seconds t =
+      sys_days{year{y} / month{m} / day{d}} + hours{hh} + minutes{mm} + seconds{ss};
   return t.time_since_epoch().count();
 }
 
@@ -112,8 +113,9 @@ TEST_F(FileDateTest, ShortTextsGiveStatusOneAndBlanks) {
   file_date_status("vol.v2", date, time, 24, status);
   EXPECT_EQ(status, 1);
   EXPECT_EQ(date + time, std::string(16, ' '));
-  EXPECT_EQ(con(), "*fileDate/or fileTime < 8/or 9 chrs in fildat\n"
-                      "*fileDate/or fileTime < 8/or 9 chrs in fildat\n");
+  EXPECT_EQ(con(),
+            "*fileDate/or fileTime < 8/or 9 chrs in fildat\n"
+            "*fileDate/or fileTime < 8/or 9 chrs in fildat\n");
 }
 
 TEST_F(FileDateTest, MissingFileGivesStatusTwoAndKeepsTheTexts) {
@@ -129,8 +131,10 @@ TEST_F(FileDateTest, MissingFileGivesStatusTwoAndKeepsTheTexts) {
   const std::string long_name(60, 'n');
   EXPECT_EQ(file_date(long_name, date, time, 24), 2);
   close_unit(30);
-  EXPECT_EQ(read_file("run.log"), "In file_date, file doesn't exist: nothere.v2\r\n"
-                                 "In file_date, file doesn't exist: " + long_name + "\r\n");
+  EXPECT_EQ(read_file("run.log"),
+            "In file_date, file doesn't exist: nothere.v2\r\n"
+            "In file_date, file doesn't exist: " +
+                long_name + "\r\n");
 }
 
 TEST_F(FileDateTest, NameWithTrailingBlanksIsTheFileWithoutThem) {

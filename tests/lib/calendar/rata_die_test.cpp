@@ -167,8 +167,7 @@ void inverse_in_child(std::int32_t n) {
 TEST_F(RataDieTest, InverseOfZeroOrLessEndsTheRun) {
   EXPECT_EXIT(inverse_in_child(0), ::testing::ExitedWithCode(1),
               "\\*invRataDie: Input RataDie value <= 0; stop\\s*\\*Terminating\\*");
-  EXPECT_EXIT(inverse_in_child(-5), ::testing::ExitedWithCode(1),
-              "Input RataDie value <= 0");
+  EXPECT_EXIT(inverse_in_child(-5), ::testing::ExitedWithCode(1), "Input RataDie value <= 0");
 }
 
 }  // namespace

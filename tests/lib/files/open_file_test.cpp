@@ -169,7 +169,8 @@ TEST_F(OpenFileTest, DeclinedOverwriteStops) {
         open_file(20, "old.txt", "Output", 20);
       },
       ::testing::ExitedWithCode(1),
-      "Overwrite it\\? \\*Stop: Output file old.txt already exists, overwrite not requested.\n \n$");
+      "Overwrite it\\? \\*Stop: Output file old.txt already exists, overwrite not requested.\n "
+      "\n$");
   EXPECT_EQ(read_file("old.txt"), "old\r\n");
 }
 
@@ -192,7 +193,8 @@ TEST_F(OpenFileTest, ExistingOutputWithoutOverwriteStopsOpenFile) {
         std::int32_t status = 0;
         opnfil(20, "old.txt", "Output", 1, status);
       },
-      ::testing::ExitedWithCode(1), "overwrite not requested: old.txt\nTerminating in Opnfil on OpenErr\n$");
+      ::testing::ExitedWithCode(1),
+      "overwrite not requested: old.txt\nTerminating in Opnfil on OpenErr\n$");
 }
 
 TEST_F(OpenFileTest, FileOrUnitInUse) {
@@ -279,8 +281,9 @@ TEST_F(OpenFileTest, SetKtestTurnsOnTraceLines) {
   EXPECT_EQ(console_, "");
   write_file("in.txt", "x\n");
   EXPECT_EQ(open_file(20, "in.txt", "input", 0), 0);
-  EXPECT_EQ(console_, nl(" >>In open_file, filename,mode,lu,kontrl= \"in.txt\", \"input\",  20   0") +
-                          nl(" Open (input) iochek=           0") + nl(" << Leaving open_file.."));
+  EXPECT_EQ(console_,
+            nl(" >>In open_file, filename,mode,lu,kontrl= \"in.txt\", \"input\",  20   0") +
+                nl(" Open (input) iochek=           0") + nl(" << Leaving open_file.."));
   console_.clear();
   opnfil(21, "none.txt", "Input", 0, status);
   EXPECT_EQ(status, 2);

@@ -75,9 +75,10 @@ TEST_F(ErrorMsgFileTest, UnitFromNextluOnlyWhenNoneGiven) {
 TEST_F(ErrorMsgFileTest, AnExistingFileIsExtended) {
   std::ofstream("_error.msg", std::ios::binary) << "-- earlier run\r\nold message\r\n";
   mesag("new message", 1);
-  EXPECT_EQ(read_file("_error.msg"),
-            "-- earlier run\r\nold message\r\n"
-            "-- Error message(s) added to existing file on: 12/07/26 at 14:05:09\r\nnew message\r\n");
+  EXPECT_EQ(
+      read_file("_error.msg"),
+      "-- earlier run\r\nold message\r\n"
+      "-- Error message(s) added to existing file on: 12/07/26 at 14:05:09\r\nnew message\r\n");
 }
 
 TEST_F(ErrorMsgFileTest, TraceLines) {
@@ -112,9 +113,9 @@ TEST_F(ErrorMsgFileTest, UnopenableFileIsReportedAndTheLinesDropped) {
   mesag("*first", 2);
   mesag("*second", 1);
   const std::string failed = " *Mesag: iostat ne 0: ";
-  EXPECT_EQ(console_.find(nl(" *Mesag: Output file not set, see \"_error.msg\" for messages.") +
-                          failed),
-            0u)
+  EXPECT_EQ(
+      console_.find(nl(" *Mesag: Output file not set, see \"_error.msg\" for messages.") + failed),
+      0u)
       << console_;
   const std::size_t message = console_.find(nl("*first"));
   ASSERT_NE(message, std::string::npos) << console_;

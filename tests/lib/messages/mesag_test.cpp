@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 using test::nl;
 using test::read_file;
 
-constexpr std::string_view kNotice = " *Mesag: Output file not set, see \"_error.msg\" for messages.";
+constexpr std::string_view kNotice =
+    " *Mesag: Output file not set, see \"_error.msg\" for messages.";
 
 class MesagTest : public test::LibraryTest {
  protected:
@@ -63,8 +64,8 @@ TEST_F(MesagTest, SlashesAskForOneBlankLine) {
   std::string many(120, '/');
   console_.clear();
   mesag(many + "x", 1);
-  EXPECT_EQ(log_text(), "   \r\n\r\n" + std::string(101, ' ') + "\r\n" +
-                            std::string(20, '/') + "x\r\n");
+  EXPECT_EQ(log_text(),
+            "   \r\n\r\n" + std::string(101, ' ') + "\r\n" + std::string(20, '/') + "x\r\n");
   EXPECT_FALSE(fs::exists("_error.msg"));
 }
 
@@ -92,7 +93,8 @@ TEST_F(MesagTest, LongMessagesAreCutAt139AndAt79OnTheConsole) {
   std::string text;
   for (int i = 0; i < 150; ++i) text += static_cast<char>('a' + i % 26);
   mesag(text, 2);
-  EXPECT_EQ(console_, nl(" *Mesag: mesag too long: " + text.substr(0, 20)) + nl(text.substr(0, 79)));
+  EXPECT_EQ(console_,
+            nl(" *Mesag: mesag too long: " + text.substr(0, 20)) + nl(text.substr(0, 79)));
   // With 100 characters pending the next text is cut to make 139.
   console_.clear();
   mesag("\\" + std::string(100, 'p'), 1);
@@ -102,8 +104,8 @@ TEST_F(MesagTest, LongMessagesAreCutAt139AndAt79OnTheConsole) {
   console_.clear();
   mesag(std::string(139, 'r'), 1);
   EXPECT_EQ(console_, "");
-  EXPECT_EQ(log_text(), text.substr(0, 139) + "\r\n" + std::string(100, 'p') + std::string(39, 'q') +
-                            "\r\n" + std::string(139, 'r') + "\r\n");
+  EXPECT_EQ(log_text(), text.substr(0, 139) + "\r\n" + std::string(100, 'p') +
+                            std::string(39, 'q') + "\r\n" + std::string(139, 'r') + "\r\n");
 }
 
 TEST_F(MesagTest, BlankTextIsOneBlank) {

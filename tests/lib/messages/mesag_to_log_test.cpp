@@ -129,7 +129,8 @@ TEST_F(MesagToLogTest, NestedMessageBeforeTheLogWriterWasInitialised) {
   mesag_to_log(long_text, "w/time", 2);
   EXPECT_EQ(closed("mesg2log.err"),
             "*In local_time, c:\\timeZone.pc time zone err; assume local time\r\n"
-            "Mesag too long: " + std::string(30, 'q') + "\r\n" + std::string(97, 'q') +
+            "Mesag too long: " +
+                std::string(30, 'q') + "\r\n" + std::string(97, 'q') +
                 ", at 14:05:09 on 12/07/26.\r\n");
 }
 

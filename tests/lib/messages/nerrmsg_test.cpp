@@ -56,7 +56,8 @@ TEST_F(NerrmsgTest, DefaultAbortLimitEndsTheRunAtMessage101) {
         nerrmsg("err 101", 1);
       },
       ::testing::ExitedWithCode(1), "^\\*nerrmsg: Max number errs exceeded; Terminate\n \n$");
-  EXPECT_NE(log_text().find("will stop printing them.)\r\n*nerrmsg: Max number errs exceeded; Terminate\r\n"),
+  EXPECT_NE(log_text().find(
+                "will stop printing them.)\r\n*nerrmsg: Max number errs exceeded; Terminate\r\n"),
             std::string::npos);
 }
 
@@ -135,8 +136,9 @@ TEST_F(NerrmsgTest, LimitFieldsWithoutTillAndWithDecimals) {
   // Without "till" the print limit starts at the fourth character after the slash.
   nerrmsg("/Max 2/Abort at 3", -1);
   for (int i = 0; i < 3; ++i) nerrmsg("e", 1);
-  EXPECT_EQ(console_, nl("e") + nl("e") + nl("e") +
-                          nl("(Reached max no. of error msgs to print (  2); will stop printing them.)"));
+  EXPECT_EQ(console_,
+            nl("e") + nl("e") + nl("e") +
+                nl("(Reached max no. of error msgs to print (  2); will stop printing them.)"));
   EXPECT_EXIT(
       {
         console_to_stderr();
@@ -158,9 +160,9 @@ TEST_F(NerrmsgTest, AbortNeverLastsForTheRun) {
 }
 
 TEST_F(NerrmsgTest, MalformedTextsGiveTheDefaults) {
-  for (const char* bad : {"no slash at all", "name//Abort at 5", "n/till /Abort at 5",
-                          "n/till 5/Abort at", "n/till x5/Abort at 7", "n/till 5/Abort at q",
-                          "n/till 5e30/Abort at 5"}) {
+  for (const char* bad :
+       {"no slash at all", "name//Abort at 5", "n/till /Abort at 5", "n/till 5/Abort at",
+        "n/till x5/Abort at 7", "n/till 5/Abort at q", "n/till 5e30/Abort at 5"}) {
     console_.clear();
     EXPECT_EQ(nerrmsg(bad, -1), 0);
     EXPECT_EQ(console_, nl(bad)) << bad;

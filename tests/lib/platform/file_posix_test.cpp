@@ -14,7 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(FileExists, LinksCountByThemselvesDanglingOrNot) {
-  const fs::path dir = fs::temp_directory_path() / ("sunder_file_posix_" + std::to_string(::getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("sunder_file_posix_" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir / "sub");
   std::ofstream(dir / "real.v2") << "x";

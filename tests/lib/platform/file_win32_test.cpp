@@ -29,7 +29,8 @@ class FileWin32Test : public ::testing::Test {
     std::string text;
     char buffer[7];
     std::int64_t got = 0;
-    while ((got = p::read_file(h, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(got));
+    while ((got = p::read_file(h, buffer, sizeof buffer)) > 0)
+      text.append(buffer, static_cast<std::size_t>(got));
     p::close_file(h);
     return text;
   }
@@ -94,7 +95,8 @@ TEST_F(FileWin32Test, TimesAndSizesAreSixtyFourBit) {
   EXPECT_EQ(seconds, -86400);
 
   // A sparse file just over 4 GiB: the size needs the high word.
-  HANDLE h = CreateFileA("big.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA("big.dat", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD unused = 0;
   DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);

@@ -64,8 +64,7 @@ TEST_F(LenFileTest, MissingFileGivesMinusTwoAndTwoMessages) {
   EXPECT_EQ(len_file("C:\\work\\Mesg2Log.err", counting_runner, 0), -2);
   EXPECT_NE(con().find("File not found, len_file: C:\\work\\Mesg2Log.err\n"), std::string::npos)
       << console_;
-  EXPECT_NE(con().find("Input and Dir filenames: mesg2log.err,\n"), std::string::npos)
-      << console_;
+  EXPECT_NE(con().find("Input and Dir filenames: mesg2log.err,\n"), std::string::npos) << console_;
   fs::create_directory("dir.v2");  // a directory has no length either
   EXPECT_EQ(len_file("dir.v2", counting_runner, 0), -2);
 }

@@ -221,8 +221,9 @@ TEST_F(SystemCallTest, CompanionThatNeverStartsTimesOut) {
         system_call("echo a", "dos+", platform::run_command, 0);
       },
       ::testing::ExitedWithCode(1),
-      test::has_in_order({"*secs waited for BatIsRdy to be deleted:  1.0\n",
-                          "*In system_call, sysCallr.bat didnt start Cmd batfile within  1.0s; stop"}));
+      test::has_in_order(
+          {"*secs waited for BatIsRdy to be deleted:  1.0\n",
+           "*In system_call, sysCallr.bat didnt start Cmd batfile within  1.0s; stop"}));
   // The ready flag holds what the command processor's echo without text
   // writes: "ECHO is on." from Windows' cmd and our POSIX one, "Echo is ON"
   // from Wine's.
@@ -242,8 +243,9 @@ TEST_F(SystemCallTest, CompanionThatNeverEndsTimesOut) {
         system_call("echo a", "dos+", platform::run_command, 0);
       },
       ::testing::ExitedWithCode(1),
-      test::has_in_order({"*secs waited for sysCallr.Bsy to be deleted:  1.0\n",
-                          "*In system_call, sysCallr.bat still running SysCall.bat after  1.0s; stop"}));
+      test::has_in_order(
+          {"*secs waited for sysCallr.Bsy to be deleted:  1.0\n",
+           "*In system_call, sysCallr.bat still running SysCall.bat after  1.0s; stop"}));
 }
 
 TEST_F(SystemCallTest, ConfirmationCountsFromTraceLevelThree) {

@@ -36,15 +36,17 @@ TEST(Layout, RealsRoundAndOverflow) {
 }
 
 TEST(Layout, TabsBlanksAndColumns) {
-  EXPECT_EQ(render_line("(T10, A, T27, A)", {"a", "b"}), std::string(9, ' ') + "a" + std::string(16, ' ') + "b");
+  EXPECT_EQ(render_line("(T10, A, T27, A)", {"a", "b"}),
+            std::string(9, ' ') + "a" + std::string(16, ' ') + "b");
   EXPECT_EQ(render_line("(A, 3X, A)", {"a", "b"}), "a   b");
   // Positioning at the end adds nothing: the line holds the columns written.
   EXPECT_EQ(render_line("(A, 5X)", {"a"}), "a");
   EXPECT_EQ(render_line("(A, T30)", {"a"}), "a");
   // T may go back and overwrite.
   EXPECT_EQ(render_line("(A, T2, A)", {"abc", "X"}), "aXc");
-  const std::string row = render_line("(T10, A, T27, A, 1X, A, T48, I3, A)",
-                                      {"quake.v2", "03/15/16", "10:22:33 ", 3, " single-channel files"});
+  const std::string row =
+      render_line("(T10, A, T27, A, 1X, A, T48, I3, A)",
+                  {"quake.v2", "03/15/16", "10:22:33 ", 3, " single-channel files"});
   EXPECT_EQ(row.substr(9, 8), "quake.v2");
   EXPECT_EQ(row.substr(26, 8), "03/15/16");
   EXPECT_EQ(row.substr(35, 9), "10:22:33 ");
@@ -56,9 +58,9 @@ TEST(Layout, ItemsRunningOutEndTheLineAtTheNextDataItem) {
   // The date of file dates: the third A1 has no item, so the line ends before it.
   EXPECT_EQ(render_line("(3(I2.2, A1))", {5, "/", 27, "/", 9}), "05/27/09");
   EXPECT_EQ(render_line("(A, T20, A)", {"x"}), "x");
-  EXPECT_EQ(render_line("(T57, 6(A, I2.2))",
-                        {"Run: ", 3, "/", 15, "/", 16, ", ", 10, ":", 22, ":", 33}),
-            std::string(56, ' ') + "Run: 03/15/16, 10:22:33");
+  EXPECT_EQ(
+      render_line("(T57, 6(A, I2.2))", {"Run: ", 3, "/", 15, "/", 16, ", ", 10, ":", 22, ":", 33}),
+      std::string(56, ' ') + "Run: 03/15/16, 10:22:33");
 }
 
 TEST(Layout, BadNotationsAreRefusedNotCrashed) {

@@ -37,7 +37,8 @@ TEST_F(Lines, FreeFormWidths) {
   write_free(kConsole, {true, false});
   write_free(kConsole, {});
   write_free(kConsole, {1.5f});
-  EXPECT_EQ(console_, test::on_console(" x=           5\n           7\n ab\n T F\n\n       1.500000\n"));
+  EXPECT_EQ(console_,
+            test::on_console(" x=           5\n           7\n ab\n T F\n\n       1.500000\n"));
 }
 
 TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
@@ -60,8 +61,8 @@ TEST_F(Lines, SlashRepeatsAndReuseOfTheLastGroup) {
   write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
              {"l2", "l3", "l4", "l5", " ", "l7", "l8", "l9", "l10", "v"});
   EXPECT_EQ(console_, test::on_console("\nl2\nl3\nl4\nl5\n \nl7\n" + std::string(40, ' ') + "l8\n" +
-                                        std::string(40, ' ') + "l9\n" + std::string(40, ' ') + "l10\n" +
-                                        std::string(69, ' ') + "v\n"));
+                                       std::string(40, ' ') + "l9\n" + std::string(40, ' ') +
+                                       "l10\n" + std::string(69, ' ') + "v\n"));
   console_.clear();
   // Items left when the layout ends: a new line, from the last group on.
   write_line(kConsole, "(A, 2(1X, I2))", {"n:", 1, 2, 3, 4, 5});
@@ -121,7 +122,8 @@ TEST_F(Lines, ReadingADirectoryIsAnErrorNotAnEnd) {
 
 TEST_F(Lines, FieldsReadFromText) {
   std::int32_t a = -1, b = -1;
-  EXPECT_EQ(read_fields("Sta  5" + std::string(21, ' ') + "033", "(T6, I2, T28, I3)", {a, b}), kReadOk);
+  EXPECT_EQ(read_fields("Sta  5" + std::string(21, ' ') + "033", "(T6, I2, T28, I3)", {a, b}),
+            kReadOk);
   EXPECT_EQ(a, 5);
   EXPECT_EQ(b, 33);
   EXPECT_EQ(read_fields("", "(T6, I2, T28, I3)", {a, b}), kReadOk);

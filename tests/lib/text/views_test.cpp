@@ -41,10 +41,10 @@ std::string awkward_file() {
   std::string f;
   const std::string row(78, '7');
   for (int i = 0; i < 13000; ++i) f += row + (i % 3 == 0 ? "\n" : "\r\n");
-  f += "\r\n\n";                       // empty lines in both forms
-  f += std::string(3 << 20, 'L');      // a line longer than a view
+  f += "\r\n\n";                   // empty lines in both forms
+  f += std::string(3 << 20, 'L');  // a line longer than a view
   f += "\r\n";
-  f += "x\r";                          // a CR that does not end a line
+  f += "x\r";  // a CR that does not end a line
   f += "y\r\n";
   for (int i = 0; i < 20000; ++i) f += std::to_string(i) + "   \r\n";
   f += "last without an end";
@@ -63,7 +63,8 @@ TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
     EXPECT_EQ(viewed_end, kReadEnd);
     EXPECT_EQ(buffered_end, kReadEnd);
     ASSERT_EQ(viewed.size(), buffered.size());
-    for (std::size_t i = 0; i < viewed.size(); ++i) ASSERT_EQ(viewed[i], buffered[i]) << "line " << i;
+    for (std::size_t i = 0; i < viewed.size(); ++i)
+      ASSERT_EQ(viewed[i], buffered[i]) << "line " << i;
     ASSERT_EQ(viewed.size(), 13000u + 2 + 1 + 1 + 20000 + 1);
     EXPECT_EQ(viewed[13000], "");
     EXPECT_EQ(viewed[13002], std::string(max, 'L'));
