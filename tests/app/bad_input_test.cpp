@@ -3,9 +3,7 @@
 // changes or removes no file that was there before, and leaves
 // "SplitWas.bad" behind after every error stop.
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,35 +14,6 @@
 namespace {
 
 using namespace apptest;
-
-// Name -> contents and modification time (nanoseconds) of every file of the
-// directory (directories are listed with empty contents).
-struct Entry {
-  std::string bytes;
-  long long mtimeNs = 0;
-  bool isDirectory = false;
-  bool operator==(const Entry&) const = default;
-};
-using Snapshot = std::map<std::string, Entry>;
-
-Snapshot snapshot(const fs::path& dir) {
-  Snapshot s;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    const std::string name = e.path().filename().string();
-    if (name == ".stdout" || name == ".stderr") continue;
-    std::error_code ec;
-    const fs::file_status st = fs::symlink_status(e.path(), ec);
-    const auto written = fs::last_write_time(e.path(), ec);
-    if (ec) continue;
-    Entry entry;
-    entry.mtimeNs = std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
-    entry.isDirectory = fs::is_directory(st);
-    if (fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_read) != fs::perms::none)
-      entry.bytes = read_file(e.path());
-    s[name] = entry;
-  }
-  return s;
-}
 
 // The files every case keeps beside its volume: none of them may change.
 void add_bystanders(const ScratchDir& dir) {
@@ -103,8 +72,8 @@ std::string garbage(std::size_t n, unsigned seed) {
 // ---- volumes that are not volumes -----------------------------------------
 
 TEST(NotAVolume, EmptyFileOrTooFewLinesIsAReadErrorAndTheRunGoesOn) {
-  for (const std::string& volume : {std::string(), std::string(2000, '\0'),
-                                    std::string("just one line\r\n")}) {
+  for (const std::string& volume :
+       {std::string(), std::string(2000, '\0'), std::string("just one line\r\n")}) {
     Case c;
     run_on(c, volume);
     EXPECT_EQ(c.run.status, 0) << c.run.out;
@@ -121,7 +90,8 @@ TEST(NotAVolume, BinaryGarbageIsRefusedAsNotAVolume) {
   Case c;
   run_on(c, volume);
   EXPECT_EQ(c.run.status, 1);
-  EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file")) << c.run.out;
+  EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file"))
+      << c.run.out;
 }
 
 TEST(NotAVolume, CarriageReturnsAloneDoNotEndLines) {
@@ -183,7 +153,8 @@ TEST(DamagedRecords, VolumeCutShortInsideAHeader) {
     Case c;
     run_on(c, record(2, 33) + second.substr(0, cut - 2) + end);
     EXPECT_EQ(c.run.status, 1) << c.run.out;
-    EXPECT_TRUE(contains(c.run.out, "*Err - quake.v2 ends inside the header of record 2 (5 of 10 lines); stop\n"))
+    EXPECT_TRUE(contains(
+        c.run.out, "*Err - quake.v2 ends inside the header of record 2 (5 of 10 lines); stop\n"))
         << c.run.out;
     EXPECT_TRUE(contains(read_file(c.dir / "Sunder.log"), "ends inside the header of record 2"));
     EXPECT_EQ(read_file(c.dir / "chan033.v2"), record(2, 33));
@@ -197,14 +168,16 @@ TEST(DamagedRecords, JunkAfterTheLastFlag) {
     Case c;  // ten lines: read as a header that names no stage
     run_on(c, record(2, 33) + junk);
     EXPECT_EQ(c.run.status, 1);
-    EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file")) << c.run.out;
+    EXPECT_TRUE(contains(c.run.out, "Err - input file not a QVRF v0, v1, v2 or v3 file"))
+        << c.run.out;
     EXPECT_TRUE(c.dir.has("chan033.v2"));
   }
   {
     Case c;  // nine: a header cut short
     run_on(c, record(2, 33) + junk.substr(0, junk.rfind("junk line 9")));
     EXPECT_EQ(c.run.status, 1);
-    EXPECT_TRUE(contains(c.run.out, "ends inside the header of record 2 (9 of 10 lines)")) << c.run.out;
+    EXPECT_TRUE(contains(c.run.out, "ends inside the header of record 2 (9 of 10 lines)"))
+        << c.run.out;
   }
   {
     Case c;  // blank lines (and a DOS end-of-file mark) are no record at all
@@ -220,8 +193,10 @@ TEST(DamagedRecords, StationNumbersThatAreNotNumbersOrOutOfRange) {
   } cases[] = {
       {" 1", "x33", "*Err - station-channel number not numeric in channel record 2 of quake.v2"},
       {"ab", "   ", "*Err - station-channel number not numeric in channel record 2 of quake.v2"},
-      {" 1", " -5", "*Err - station-channel number -5 outside 0..999, no channel file for it; stop"},
-      {"-7", "  0", "*Err - station-channel number -7 outside 0..999, no channel file for it; stop"},
+      {" 1", " -5",
+       "*Err - station-channel number -5 outside 0..999, no channel file for it; stop"},
+      {"-7", "  0",
+       "*Err - station-channel number -7 outside 0..999, no channel file for it; stop"},
   };
   for (const Bad& b : cases) {
     std::vector<std::string> lines = header_lines(2, station_fields(b.c6_7, b.c28_30));
@@ -361,9 +336,18 @@ TEST(FileSystem, FileSizeLimitWhileWritingChannelFiles) {
 
 TEST(CommandLine, PatternsWithCommandProcessorCharactersAreRefused) {
   const char* patterns[] = {
-      "*.v2 & echo x >pwned", "*.v2|echo x>pwned", "*;touch pwned",  "$(touch pwned)*",
-      "`touch pwned`*",       "*.v2 >pwned",       "%PATH%*.v2",     "*^.v2",
-      "*\"x\".v2",            "(*.v2)",            "*!x!.v2",        "*.v2\techo",
+      "*.v2 & echo x >pwned",
+      "*.v2|echo x>pwned",
+      "*;touch pwned",
+      "$(touch pwned)*",
+      "`touch pwned`*",
+      "*.v2 >pwned",
+      "%PATH%*.v2",
+      "*^.v2",
+      "*\"x\".v2",
+      "(*.v2)",
+      "*!x!.v2",
+      "*.v2\techo",
   };
   for (const char* pattern : patterns) {
     Case c;

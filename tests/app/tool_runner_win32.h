@@ -31,8 +31,10 @@ inline void append_quoted(std::string& line, const std::string& arg) {
       ++backslashes;
       continue;
     }
-    if (c == '"') line.append(backslashes * 2 + 1, '\\');
-    else line.append(backslashes, '\\');
+    if (c == '"')
+      line.append(backslashes * 2 + 1, '\\');
+    else
+      line.append(backslashes, '\\');
     backslashes = 0;
     line += c;
   }
@@ -46,14 +48,19 @@ inline int start_and_wait(const Launch& l) {
     ADD_FAILURE() << "no file-size limit on Windows: the test should have skipped";
     return -1;
   }
+  if (l.closedStreams != 0) {
+    ADD_FAILURE() << "no closed standard handles on Windows: the test should have skipped";
+    return -1;
+  }
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   HANDLE in = CreateFileA("NUL", GENERIC_READ, share, &inherit, OPEN_EXISTING, 0, nullptr);
-  HANDLE out = CreateFileA(l.outPath.string().c_str(), GENERIC_WRITE, share, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE err = l.errPath == l.outPath ? out
-                                      : CreateFileA(l.errPath.string().c_str(), GENERIC_WRITE, share, &inherit,
-                                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE out = CreateFileA(l.outPath.string().c_str(), GENERIC_WRITE, share, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE err = l.errPath == l.outPath
+                   ? out
+                   : CreateFileA(l.errPath.string().c_str(), GENERIC_WRITE, share, &inherit,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   int status = -1;
   if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
     std::string line;
@@ -72,8 +79,8 @@ inline int start_and_wait(const Launch& l) {
     startup.hStdError = err;
     PROCESS_INFORMATION child{};
     const std::string cwd = l.dir.string();
-    if (CreateProcessA(SUNDER_EXE, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(), &startup,
-                       &child)) {
+    if (CreateProcessA(SUNDER_EXE, writable.data(), nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(),
+                       &startup, &child)) {
       DWORD code = 0;
       if (WaitForSingleObject(child.hProcess, INFINITE) == WAIT_OBJECT_0 &&
           GetExitCodeProcess(child.hProcess, &code))
