@@ -90,13 +90,6 @@ void report_error_line(int iostat) {
   mesag(line, 2);
 }
 
-// A link or a special file where a file was to be opened: the run stops
-// before anything goes through it.
-[[noreturn]] void refuse_not_regular(std::string_view name) {
-  mesag("*" + std::string(used(name)) + std::string(kNotRegularText), 2);
-  stop(kExitError);
-}
-
 // The outcome of one open: the status, and whether the leave trace is due.
 struct Outcome {
   std::int32_t status;
@@ -234,6 +227,12 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
 
 }  // namespace
 
+void refuse_not_regular(std::string_view name) {
+  const std::string text = "*" + std::string(used(name)) + std::string(kNotRegularText);
+  mesag(text, 1);
+  stop(kExitError, text);
+}
+
 std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
                        std::int32_t kontrl) {
   if (is_set_ktest(name)) {
@@ -260,9 +259,9 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
   }
   const std::int32_t trace = opnfil_ktest;
   if (trace >= 2) {
-    write_line(kConsole, "(A, 2I4, 5A)",
-               {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name,
-                "\""});
+    write_line(
+        kConsole, "(A, 2I4, 5A)",
+        {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name, "\""});
   }
   status = 0;
   const Outcome outcome = open_on_unit(kOpnfil, unit, name, mode, kontrl, trace);

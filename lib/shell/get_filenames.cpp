@@ -70,12 +70,12 @@ void clear_old_listing(std::string_view list) {
       return;
     case platform::PathKind::kRegular:
       if (platform::remove_file(list) == platform::kFileOk) return;
-      nerrmsg("*In get_filenames, the old listing " + std::string(list) +
-                  " cannot be replaced; stop",
-              2);
+      nerrmsg(
+          "*In get_filenames, the old listing " + std::string(list) + " cannot be replaced; stop",
+          2);
       return;
     default:
-      nerrmsg("*" + std::string(list) + std::string(kNotRegularText), 2);
+      refuse_not_regular(list);
   }
 }
 
