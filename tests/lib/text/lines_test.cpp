@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -37,7 +38,8 @@ TEST_F(Lines, FreeFormWidths) {
   write_free(kConsole, {true, false});
   write_free(kConsole, {});
   write_free(kConsole, {1.5f});
-  EXPECT_EQ(console_, test::on_console(" x=           5\n           7\n ab\n T F\n\n       1.500000\n"));
+  EXPECT_EQ(console_,
+            test::on_console(" x=           5\n           7\n ab\n T F\n\n       1.500000\n"));
 }
 
 TEST_F(Lines, FreeFormRealsKeepFifteenColumns) {
@@ -60,8 +62,8 @@ TEST_F(Lines, SlashRepeatsAndReuseOfTheLastGroup) {
   write_line(kConsole, "(6(/, A), 3(/, T41, A), /, T70, A)",
              {"l2", "l3", "l4", "l5", " ", "l7", "l8", "l9", "l10", "v"});
   EXPECT_EQ(console_, test::on_console("\nl2\nl3\nl4\nl5\n \nl7\n" + std::string(40, ' ') + "l8\n" +
-                                        std::string(40, ' ') + "l9\n" + std::string(40, ' ') + "l10\n" +
-                                        std::string(69, ' ') + "v\n"));
+                                       std::string(40, ' ') + "l9\n" + std::string(40, ' ') +
+                                       "l10\n" + std::string(69, ' ') + "v\n"));
   console_.clear();
   // Items left when the layout ends: a new line, from the last group on.
   write_line(kConsole, "(A, 2(1X, I2))", {"n:", 1, 2, 3, 4, 5});
@@ -121,7 +123,8 @@ TEST_F(Lines, ReadingADirectoryIsAnErrorNotAnEnd) {
 
 TEST_F(Lines, FieldsReadFromText) {
   std::int32_t a = -1, b = -1;
-  EXPECT_EQ(read_fields("Sta  5" + std::string(21, ' ') + "033", "(T6, I2, T28, I3)", {a, b}), kReadOk);
+  EXPECT_EQ(read_fields("Sta  5" + std::string(21, ' ') + "033", "(T6, I2, T28, I3)", {a, b}),
+            kReadOk);
   EXPECT_EQ(a, 5);
   EXPECT_EQ(b, 33);
   EXPECT_EQ(read_fields("", "(T6, I2, T28, I3)", {a, b}), kReadOk);
@@ -178,6 +181,23 @@ TEST(Stop, MessageThenExitStatusAndFilesFlushed) {
   EXPECT_EQ(content, "kept\r\n");
   fs::remove(p);
   EXPECT_EXIT(stop(kExitNormal), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Exit, FilesStillOpenAreFlushedWhenTheProcessExits) {
+  // An exit that bypasses stop, with a file attached and never closed: its
+  // lines still reach the file.
+  const test::ScratchDir scratch("sunder_exit_");
+  const std::string p = (scratch.path() / "left_open.txt").string();
+  EXPECT_EXIT(
+      {
+        platform::FileHandle h = platform::kNoFile;
+        platform::open_file(p, platform::Access::kWrite, h);
+        attach_stream(26, h);
+        write_text(26, "kept at exit");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test::read_file(p), "kept at exit\r\n");
 }
 
 }  // namespace
