@@ -91,13 +91,6 @@ void report_error_line(int iostat) {
   mesag(line, 2);
 }
 
-// A link or a special file where a file was to be opened: the run stops
-// before anything goes through it.
-[[noreturn]] void refuse_not_regular(std::string_view name) {
-  mesag("*" + std::string(used(name)) + std::string(kNotRegularText), 2);
-  stop(kExitError);
-}
-
 // The outcome of one open: the status, and whether the leave trace is due.
 struct Outcome {
   std::int32_t status;
@@ -235,6 +228,12 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
 }
 
 }  // namespace
+
+void refuse_not_regular(std::string_view name) {
+  const std::string text = "*" + std::string(used(name)) + std::string(kNotRegularText);
+  mesag(text, 1);
+  stop(kExitError, text);
+}
 
 std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
                        std::int32_t kontrl) {

@@ -18,6 +18,12 @@ std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
 void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_t kontrl,
             std::int32_t& status);
 
+// Ends the run (status 1) for a link or a special file found where one of
+// the program's own files belongs. The line names the file and goes to the
+// message file when one is set, and whole to the console: it is longer than
+// the console lines mesag writes, and its end must not be lost.
+[[noreturn]] void refuse_not_regular(std::string_view name);
+
 void reset_open_file_for_test();
 
 }  // namespace sunder

@@ -76,7 +76,7 @@ void clear_old_listing(std::string_view list) {
           2);
       return;
     default:
-      nerrmsg("*" + std::string(list) + std::string(kNotRegularText), 2);
+      refuse_not_regular(list);
   }
 }
 

@@ -3,9 +3,7 @@
 // changes or removes no file that was there before, and leaves
 // "SplitWas.bad" behind after every error stop.
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 

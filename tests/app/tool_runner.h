@@ -13,6 +13,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,8 +28,10 @@ namespace fs = std::filesystem;
 
 // How the tool is started in a test: its directory, argv[0] (as the tool
 // sees it), where its standard output and error go (one file may take both),
-// a limit on the size of each file it writes (0: none) and whether it runs as
-// an unprivileged user. Its standard input is empty.
+// a limit on the size of each file it writes (0: none), whether it runs as
+// an unprivileged user, and which of its standard descriptors it is started
+// without (bit n: descriptor n closed; POSIX only). Its standard input is
+// empty.
 struct Launch {
   fs::path dir;
   std::vector<std::string> args;
@@ -36,6 +39,7 @@ struct Launch {
   fs::path outPath, errPath;
   long maxFileBytes = 0;
   bool asNobody = false;
+  int closedStreams = 0;
 };
 
 }  // namespace apptest
@@ -44,6 +48,8 @@ struct Launch {
 //   int start_and_wait(const Launch&)  the tool's exit status; -1 when it did
 //                                      not start or did not exit normally,
 //                                      125 when it could not change user
+//   (POSIX) pid_t start_tool(const Launch&), int wait_tool(pid, seconds):
+//                                      the same in two steps, with a limit
 //   bool is_superuser()                permissions do not keep us out
 //   kFileSizeLimits                    maxFileBytes can be honoured
 //   kFilePermissions                   fs::permissions can keep the owner out
@@ -110,16 +116,20 @@ inline std::string console_text(const std::string& raw) {
   return text;
 }
 
-// Runs the tool as launched. Without an outPath its standard output and error
-// are caught in files of its directory; with only an outPath both go there.
-// The files are removed afterwards. A sanitizer build reports on the
-// standard error.
-inline RunResult run_launch(Launch l) {
+// Where a run's standard output and error go: without an outPath, files of
+// its directory; with only an outPath, both there.
+inline void route_output(Launch& l) {
   const bool shared = !l.outPath.empty() && (l.errPath.empty() || l.errPath == l.outPath);
   if (l.outPath.empty()) l.outPath = l.dir / ".stdout";
   if (l.errPath.empty()) l.errPath = shared ? l.outPath : l.dir / ".stderr";
+}
+
+// The outcome of a routed run that ended with the status: its console text,
+// checked for sanitizer reports. The output files are removed.
+inline RunResult collect_run(const Launch& l, int status) {
+  const bool shared = l.errPath == l.outPath;
   RunResult r;
-  r.status = start_and_wait(l);
+  r.status = status;
   r.out = console_text(read_file(l.outPath));
   if (!shared) r.err = console_text(read_file(l.errPath));
   std::error_code ec;
@@ -131,6 +141,80 @@ inline RunResult run_launch(Launch l) {
   }
   return r;
 }
+
+// Runs the tool as launched (output routed as above) and waits for its end.
+// A sanitizer build reports on the standard error.
+inline RunResult run_launch(Launch l) {
+  route_output(l);
+  return collect_run(l, start_and_wait(l));
+}
+
+#ifndef _WIN32
+// A run started without waiting for it, for a test that acts on the folder
+// (or on the process) while the tool works. finish() collects it like
+// run_launch; one still at work then is killed and fails the test. No run
+// outlives the object.
+class Background {
+ public:
+  explicit Background(Launch l) : launch_(std::move(l)) {
+    route_output(launch_);
+    pid_ = start_tool(launch_);
+    EXPECT_GT(pid_, 0) << "the tool did not start";
+  }
+  ~Background() {
+    if (running()) {
+      ::kill(pid_, SIGKILL);
+      wait_tool(pid_, -1);
+    }
+  }
+  Background(const Background&) = delete;
+  Background& operator=(const Background&) = delete;
+
+  // Still at work (a look, no wait).
+  bool running() {
+    if (ended_ || pid_ <= 0) return false;
+    const int status = wait_tool(pid_, 0);
+    if (status == kStillRunning) return true;
+    ended_ = true;
+    status_ = status;
+    return false;
+  }
+  // Sends the signal while the tool is still at work; false when it has ended.
+  bool signal(int sig) { return running() && ::kill(pid_, sig) == 0; }
+  // Waits at most the seconds for the end.
+  RunResult finish(double seconds = 10) {
+    if (running()) {
+      status_ = wait_tool(pid_, seconds);
+      if (status_ == kStillRunning) {
+        ADD_FAILURE() << "the tool was still at work after " << seconds << " s; killed";
+        ::kill(pid_, SIGKILL);
+        wait_tool(pid_, -1);
+        status_ = -1;
+      }
+      ended_ = true;
+    }
+    return collect_run(launch_, status_);
+  }
+
+ private:
+  Launch launch_;
+  pid_t pid_ = -1;
+  bool ended_ = false;
+  int status_ = -1;
+};
+
+// Looks for the file every millisecond until it is there (true) or the run
+// has ended or the seconds have passed (false).
+inline bool appears(const fs::path& file, Background& run, double seconds = 10) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    std::error_code ec;
+    if (fs::exists(file, ec)) return true;
+    if (!run.running() || std::chrono::steady_clock::now() >= deadline) return false;
+    ::usleep(1000);
+  }
+}
+#endif
 
 // Runs the tool in dir with the arguments (no shell: patterns reach the tool
 // as typed); program is argv[0]. A positive maxFileBytes limits the size of
@@ -144,6 +228,36 @@ inline RunResult run_tool(const fs::path& dir, const std::vector<std::string>& a
   l.program = program;
   l.maxFileBytes = maxFileBytes;
   return run_launch(l);
+}
+
+// Name -> contents and modification time (nanoseconds) of every file of the
+// directory (directories are listed with empty contents).
+struct Entry {
+  std::string bytes;
+  long long mtimeNs = 0;
+  bool isDirectory = false;
+  bool operator==(const Entry&) const = default;
+};
+using Snapshot = std::map<std::string, Entry>;
+
+inline Snapshot snapshot(const fs::path& dir) {
+  Snapshot s;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    const std::string name = e.path().filename().string();
+    if (name == ".stdout" || name == ".stderr") continue;
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(e.path(), ec);
+    const auto written = fs::last_write_time(e.path(), ec);
+    if (ec) continue;
+    Entry entry;
+    entry.mtimeNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
+    entry.isDirectory = fs::is_directory(st);
+    if (fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_read) != fs::perms::none)
+      entry.bytes = read_file(e.path());
+    s[name] = entry;
+  }
+  return s;
 }
 
 using sunder::test::names_ignore_case;
@@ -227,7 +341,7 @@ inline std::string station_fields(const std::string& c6_7, const std::string& c2
 }
 
 inline std::string station_line(int chn2, int stachn) {
-  char a[8], b[8];
+  char a[16], b[16];
   std::snprintf(a, sizeof a, "%2d", chn2 % 100);
   std::snprintf(b, sizeof b, "%3d", stachn);
   return station_fields(a, b);

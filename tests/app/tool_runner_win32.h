@@ -48,6 +48,10 @@ inline int start_and_wait(const Launch& l) {
     ADD_FAILURE() << "no file-size limit on Windows: the test should have skipped";
     return -1;
   }
+  if (l.closedStreams != 0) {
+    ADD_FAILURE() << "no closed standard handles on Windows: the test should have skipped";
+    return -1;
+  }
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   HANDLE in = CreateFileA("NUL", GENERIC_READ, share, &inherit, OPEN_EXISTING, 0, nullptr);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -180,6 +181,23 @@ TEST(Stop, MessageThenExitStatusAndFilesFlushed) {
   EXPECT_EQ(content, "kept\r\n");
   fs::remove(p);
   EXPECT_EXIT(stop(kExitNormal), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Exit, FilesStillOpenAreFlushedWhenTheProcessExits) {
+  // An exit that bypasses stop, with a file attached and never closed: its
+  // lines still reach the file.
+  const test::ScratchDir scratch("sunder_exit_");
+  const std::string p = (scratch.path() / "left_open.txt").string();
+  EXPECT_EXIT(
+      {
+        platform::FileHandle h = platform::kNoFile;
+        platform::open_file(p, platform::Access::kWrite, h);
+        attach_stream(26, h);
+        write_text(26, "kept at exit");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(test::read_file(p), "kept at exit\r\n");
 }
 
 }  // namespace
