@@ -262,36 +262,6 @@ inline Snapshot snapshot(const fs::path& dir) {
 
 using sunder::test::names_ignore_case;
 
-// Name -> contents and modification time (nanoseconds) of every file of the
-// directory (directories are listed with empty contents).
-struct Entry {
-  std::string bytes;
-  long long mtimeNs = 0;
-  bool isDirectory = false;
-  bool operator==(const Entry&) const = default;
-};
-using Snapshot = std::map<std::string, Entry>;
-
-inline Snapshot snapshot(const fs::path& dir) {
-  Snapshot s;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    const std::string name = e.path().filename().string();
-    if (name == ".stdout" || name == ".stderr") continue;
-    std::error_code ec;
-    const fs::file_status st = fs::symlink_status(e.path(), ec);
-    const auto written = fs::last_write_time(e.path(), ec);
-    if (ec) continue;
-    Entry entry;
-    entry.mtimeNs =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(written.time_since_epoch()).count();
-    entry.isDirectory = fs::is_directory(st);
-    if (fs::is_regular_file(st) && (st.permissions() & fs::perms::owner_read) != fs::perms::none)
-      entry.bytes = read_file(e.path());
-    s[name] = entry;
-  }
-  return s;
-}
-
 // Lines of a text, split at LF with a CR before it dropped.
 inline std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
