@@ -12,6 +12,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -123,9 +124,16 @@ void closing_note() {
   }
 }
 
-void reset_channel_file_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   chanPath.clear();
   writing = false;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

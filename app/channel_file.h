@@ -34,6 +34,4 @@ void closing_note();
 // that names the volume and the channel file left incomplete.
 [[noreturn]] void volume_cut_short(std::string_view volume);
 
-void reset_channel_file_for_test();
-
 }  // namespace sunder

@@ -11,6 +11,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -98,6 +99,13 @@ void close_run_log() {
   }
 }
 
-void reset_run_log_for_test() { luLog = -1; }
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() { luLog = -1; }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

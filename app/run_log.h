@@ -28,6 +28,4 @@ platform::FileHandle run_log_handle();
 // Closes the log at the end of the run; a failed flush or close is an error stop.
 void close_run_log();
 
-void reset_run_log_for_test();
-
 }  // namespace sunder

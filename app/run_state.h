@@ -54,6 +54,5 @@ struct RunState {
 };
 
 RunState& run_state();
-void reset_run_state_for_test();
 
 }  // namespace sunder

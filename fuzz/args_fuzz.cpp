@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tool_harness.h"
+#include "lib/platform/seams.h"
 
 namespace {
 
@@ -87,9 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     out << bytes;
   }
   static const std::string noInput;  // replies read from the console meet its end
-  sunder::platform::set_console_input_for_test(&noInput);
+  sunder::seams::set_console_input(&noInput);
   const fuzzrun::Outcome out = fuzzrun::run_tool_in_process(args);
-  sunder::platform::set_console_input_for_test(nullptr);
+  sunder::seams::set_console_input(nullptr);
 
   for (const auto& [name, bytes] : files_before()) {
     if (read_all(name) != bytes) fail(name + " was changed or removed", out);

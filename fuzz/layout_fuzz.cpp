@@ -10,6 +10,7 @@
 #include "lib/platform/console.h"
 #include "lib/text/layout.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 using namespace sunder;
 
@@ -40,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Layout compiled = compile_layout(notation);
   std::string console;
-  platform::capture_console_output_for_test(&console);
+  seams::capture_console_output(&console);
   write_line(kConsole, compiled, std::span<const Item>(items.data(), items.size()));
-  platform::capture_console_output_for_test(nullptr);
+  seams::capture_console_output(nullptr);
 
   char target[40];
   std::initializer_list<Item> none{};

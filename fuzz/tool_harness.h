@@ -31,6 +31,7 @@
 #include "lib/shell/system_call.h"
 #include "lib/text/stop.h"
 #include "lib/text/streams.h"
+#include "lib/platform/seams.h"
 
 namespace fuzzrun {
 
@@ -42,21 +43,7 @@ struct Stopped {
 
 inline void throw_stop(int status) { throw Stopped{status}; }
 
-inline void reset_everything() {
-  sunder::reset_units_for_test();
-  sunder::reset_open_file_for_test();
-  sunder::reset_mesag_for_test();
-  sunder::reset_mesag_to_log_for_test();
-  sunder::reset_nerrmsg_for_test();
-  sunder::reset_local_time_for_test();
-  sunder::reset_file_date_for_test();
-  sunder::reset_system_call_for_test();
-  sunder::reset_get_filenames_for_test();
-  sunder::reset_len_file_for_test();
-  sunder::reset_run_state_for_test();
-  sunder::reset_channel_file_for_test();
-  sunder::reset_run_log_for_test();
-}
+inline void reset_everything() { sunder::seams::reset_all(); }
 
 inline const fs::path& scratch_root();
 
@@ -114,17 +101,17 @@ inline Outcome run_tool_in_process(std::vector<std::string> args) {
   sunder::platform::set_arguments(static_cast<int>(args.size()), argv.data());
 
   Outcome out;
-  sunder::platform::capture_console_output_for_test(&out.console);
-  sunder::set_stop_hook_for_test(throw_stop);
+  sunder::seams::capture_console_output(&out.console);
+  sunder::seams::set_stop_hook(throw_stop);
   try {
     out.status = sunder::run_sunder();
   } catch (const Stopped& s) {
     out.status = s.status;
     out.stopped = true;
   }
-  sunder::set_stop_hook_for_test(nullptr);
+  sunder::seams::set_stop_hook(nullptr);
   sunder::close_all_streams();
-  sunder::platform::capture_console_output_for_test(nullptr);
+  sunder::seams::capture_console_output(nullptr);
   sunder::platform::set_arguments(0, nullptr);
   if (out.status != sunder::kExitNormal && out.status != sunder::kExitError) {
     std::fprintf(stdout, "exit status %d\n%s\n", out.status, out.console.c_str());

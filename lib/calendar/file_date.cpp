@@ -14,6 +14,7 @@
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -148,6 +149,13 @@ void file_date_status(std::string_view name, std::string& date, std::string& tim
   status = file_date(name, date, time, k12or24);
 }
 
-void reset_file_date_for_test() { status_buffer.fill(0); }
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() { status_buffer.fill(0); }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

@@ -14,6 +14,4 @@ std::int32_t file_date(std::string_view name, std::string& date, std::string& ti
 void file_date_status(std::string_view name, std::string& date, std::string& time,
                       std::int32_t k12or24, std::int32_t& status);
 
-void reset_file_date_for_test();
-
 }  // namespace sunder

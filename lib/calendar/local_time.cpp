@@ -25,6 +25,7 @@
 #include "lib/platform/timezone_path.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -201,7 +202,10 @@ std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std:
   return hour_shift;
 }
 
-void reset_local_time_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   trace_on = false;
   file_to_read = true;
   pc_tim_zone.assign(5, ' ');
@@ -209,5 +213,9 @@ void reset_local_time_for_test() {
   file_hour_shift = 0;
   file_minute_shift = 0;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

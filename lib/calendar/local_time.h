@@ -12,6 +12,4 @@ std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std:
                         std::int32_t& year, std::int32_t& hour, std::int32_t& minute,
                         std::string& zone);
 
-void reset_local_time_for_test();
-
 }  // namespace sunder

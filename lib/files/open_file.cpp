@@ -15,6 +15,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -273,9 +274,16 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
   }
 }
 
-void reset_open_file_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   open_file_ktest = 0;
   opnfil_ktest = 0;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

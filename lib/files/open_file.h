@@ -24,6 +24,4 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
 // the console lines mesag writes, and its end must not be lost.
 [[noreturn]] void refuse_not_regular(std::string_view name);
 
-void reset_open_file_for_test();
-
 }  // namespace sunder

@@ -11,6 +11,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -125,12 +126,19 @@ Unit nextlu() {
   stop(kExitError);
 }
 
-void reset_units_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   for (Unit u = 0; u <= kMaxUnit; ++u) {
     if (connections[static_cast<std::size_t>(u)].connected) close_unit(u);
   }
   next_candidate = kFirstFree;
   reporting_no_unit = false;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

@@ -37,7 +37,4 @@ std::string_view unit_file_name(Unit unit);
 // run ends (exit status 1).
 Unit nextlu();
 
-// Test seam: a fresh registry and a fresh next candidate (14). Closes every unit.
-void reset_units_for_test();
-
 }  // namespace sunder

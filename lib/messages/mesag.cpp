@@ -11,6 +11,7 @@
 #include "lib/messages/error_msg_file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -140,7 +141,10 @@ void mesag(std::string_view text, const std::int32_t& iwhere) {
   mesag(text, copy);
 }
 
-void reset_mesag_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   lu = -1;
   luErr = -1;
   first_call = true;
@@ -148,5 +152,9 @@ void reset_mesag_for_test() {
   ktest = 0;
   next_column = 1;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

@@ -14,6 +14,4 @@ void mesag(std::string_view text, std::int32_t& iwhere);
 // For a destination given as a value: "Get lu" then has nowhere to answer.
 void mesag(std::string_view text, const std::int32_t& iwhere);
 
-void reset_mesag_for_test();
-
 }  // namespace sunder

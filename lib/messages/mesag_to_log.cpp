@@ -15,6 +15,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -141,12 +142,19 @@ std::int32_t open_file_logged(Unit unit, std::string_view name, std::string_view
   return status;
 }
 
-void reset_mesag_to_log_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   log_unit = -1;
   log_name.assign(kNameLength, ' ');
   close_after_write = false;
   initialised = false;
   ktest = 0;
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

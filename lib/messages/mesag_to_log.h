@@ -14,6 +14,4 @@ void mesag_to_log(std::string_view text, std::string_view options, std::int32_t 
 std::int32_t open_file_logged(Unit unit, std::string_view name, std::string_view mode,
                               std::int32_t kontrl);
 
-void reset_mesag_to_log_for_test();
-
 }  // namespace sunder

@@ -13,6 +13,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -164,7 +165,10 @@ void fatal(std::string_view text) {
   stop(kExitError);  // reached only where a test's stop hook returned
 }
 
-void reset_nerrmsg_for_test() {
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {
   nPrint = kDefaultPrint;
   nAbort = kDefaultAbort;
   abort_on = true;
@@ -173,5 +177,9 @@ void reset_nerrmsg_for_test() {
   hash_count = 0;
   suffix.clear();
 }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

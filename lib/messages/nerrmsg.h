@@ -19,6 +19,4 @@ std::int32_t nerrmsg(std::string_view text, std::int32_t mode);
 // message file, "*Terminating*"), then the end of the run with status 1.
 [[noreturn]] void fatal(std::string_view text);
 
-void reset_nerrmsg_for_test();
-
 }  // namespace sunder

@@ -3,14 +3,13 @@
 
 #include "lib/platform/clock.h"
 #include "lib/platform/clock_os.h"
+#include "lib/platform/seams.h"
 
 namespace sunder::platform {
-namespace {
 
+// The clock a test set (seams::set_clock).
 bool have_test_clock = false;
 ClockReading test_clock;
-
-}  // namespace
 
 void read_local_clock(ClockReading& reading) {
   if (have_test_clock) {
@@ -25,9 +24,13 @@ std::int64_t steady_milliseconds() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void set_test_clock(const ClockReading* reading) {
-  have_test_clock = reading != nullptr;
-  if (reading != nullptr) test_clock = *reading;
+}  // namespace sunder::platform
+
+namespace sunder::seams {
+
+void set_clock(const platform::ClockReading* reading) {
+  platform::have_test_clock = reading != nullptr;
+  if (reading != nullptr) platform::test_clock = *reading;
 }
 
-}  // namespace sunder::platform
+}  // namespace sunder::seams

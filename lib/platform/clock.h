@@ -23,7 +23,4 @@ std::int64_t steady_milliseconds();
 // Gives the processor away for about that many milliseconds.
 void sleep_milliseconds(int milliseconds);
 
-// Test seam: a fixed clock reading for read_local_clock; nullptr restores the real clock.
-void set_test_clock(const ClockReading* reading);
-
 }  // namespace sunder::platform

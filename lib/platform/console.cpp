@@ -5,13 +5,18 @@
 
 #include "lib/platform/console.h"
 #include "lib/platform/console_os.h"
+#include "lib/platform/seams.h"
 
 namespace sunder::platform {
-namespace {
 
+// What a test put in the console's place (seams::set_console_input,
+// seams::capture_console_output).
 const std::string* test_input = nullptr;
 std::size_t test_input_position = 0;
 std::string* test_sink = nullptr;
+
+namespace {
+
 bool output_prepared = false;
 bool input_prepared = false;
 
@@ -58,11 +63,15 @@ int console_read_line(std::string& line) {
   return 0;
 }
 
-void set_console_input_for_test(const std::string* input) {
-  test_input = input;
-  test_input_position = 0;
+}  // namespace sunder::platform
+
+namespace sunder::seams {
+
+void set_console_input(const std::string* input) {
+  platform::test_input = input;
+  platform::test_input_position = 0;
 }
 
-void capture_console_output_for_test(std::string* sink) { test_sink = sink; }
+void capture_console_output(std::string* sink) { platform::test_sink = sink; }
 
-}  // namespace sunder::platform
+}  // namespace sunder::seams

@@ -22,9 +22,4 @@ void console_flush();
 // Returns 0, -1 at the end of the input, or a positive error code.
 int console_read_line(std::string& line);
 
-// Test seams: feed the console input from a text, and capture console output.
-// Passing nullptr restores the real console.
-void set_console_input_for_test(const std::string* input);
-void capture_console_output_for_test(std::string* sink);
-
 }  // namespace sunder::platform

@@ -9,8 +9,4 @@ namespace sunder::platform {
 std::string timezone_file_path();
 // The platform's own place, without the test path.
 std::string default_timezone_file_path();
-// Test seam: point the local-time routines at a file of the test's own;
-// nullptr restores the real path.
-void set_timezone_file_path_for_test(const std::string* path);
-
 }  // namespace sunder::platform

@@ -15,6 +15,7 @@
 #include "lib/shell/system_call.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -201,6 +202,13 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   return 0;
 }
 
-void reset_get_filenames_for_test() { state = State(); }
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() { state = State(); }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

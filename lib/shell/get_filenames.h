@@ -17,6 +17,4 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
                            std::int32_t& nfiles, std::int32_t maxfiles,
                            platform::CommandRunner runner, std::int32_t ktest);
 
-void reset_get_filenames_for_test();
-
 }  // namespace sunder

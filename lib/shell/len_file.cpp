@@ -11,6 +11,7 @@
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -86,6 +87,13 @@ std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std
   return length != kNoLength ? length : code;
 }
 
-void reset_len_file_for_test() {}
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() {}
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

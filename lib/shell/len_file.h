@@ -10,6 +10,4 @@ namespace sunder {
 
 std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std::int32_t ktest);
 
-void reset_len_file_for_test();
-
 }  // namespace sunder

@@ -15,6 +15,7 @@
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -204,6 +205,13 @@ std::string ask_text(std::string_view prompt, std::size_t length) {
   return field(reply, length);
 }
 
-void reset_system_call_for_test() { state = State(); }
+namespace {
+
+// A fresh start, as in a new process (through the test seams).
+void reset_state() { state = State(); }
+
+[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
+
+}  // namespace
 
 }  // namespace sunder

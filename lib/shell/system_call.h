@@ -22,6 +22,4 @@ void wait_seconds(float seconds);
 // padded to length; an empty reply when the console input has ended.
 std::string ask_text(std::string_view prompt, std::size_t length);
 
-void reset_system_call_for_test();
-
 }  // namespace sunder

@@ -3,17 +3,11 @@
 #include <string>
 
 #include "lib/platform/console.h"
+#include "lib/platform/seams.h"
 #include "lib/text/stop.h"
 #include "lib/text/streams.h"
 
 namespace sunder {
-namespace {
-
-StopHook stop_hook = nullptr;
-
-}  // namespace
-
-void set_stop_hook_for_test(StopHook hook) { stop_hook = hook; }
 
 void stop(int exit_status, std::string_view message) {
   std::string line(message);
@@ -25,7 +19,7 @@ void stop(int exit_status, std::string_view message) {
 void stop(int exit_status) {
   close_all_streams();
   platform::console_flush();
-  if (stop_hook != nullptr) stop_hook(exit_status);
+  if (const seams::StopHook hook = seams::stop_hook()) hook(exit_status);
   std::exit(exit_status);
 }
 

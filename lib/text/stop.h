@@ -13,10 +13,5 @@ inline constexpr int kExitError = 1;
 [[noreturn]] void stop(int exit_status, std::string_view message);
 [[noreturn]] void stop(int exit_status);
 
-// Test seam for in-process harnesses: called with the exit status instead of
-// ending the process (after the files are closed). It must not return; if it
-// does, the process ends as usual. nullptr restores the normal end.
-using StopHook = void (*)(int exit_status);
-void set_stop_hook_for_test(StopHook hook);
 
 }  // namespace sunder

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/platform/seams.h"
 #include "lib/text/stream_buffer.h"
 
 namespace sunder {
@@ -206,6 +207,12 @@ int detach_stream(Unit unit) {
 }
 
 bool stream_attached(Unit unit) { return stream_of(unit) != nullptr; }
+
+namespace {
+
+[[maybe_unused]] const bool registered = seams::register_reset(close_all_streams);
+
+}  // namespace
 
 void set_write_through(Unit unit) {
   if (StreamBuffer* s = stream_of(unit)) s->write_through = true;

@@ -28,6 +28,7 @@
 #include "lib/shell/len_file.h"
 #include "lib/shell/system_call.h"
 #include "lib/text/streams.h"
+#include "lib/platform/seams.h"
 
 namespace sunder::test {
 
@@ -139,19 +140,7 @@ std::set<std::string> names_in(const fs::path& directory) {
   return names;
 }
 
-void reset_library_state() {
-  reset_units_for_test();
-  close_all_streams();
-  reset_open_file_for_test();
-  reset_mesag_for_test();
-  reset_nerrmsg_for_test();
-  reset_mesag_to_log_for_test();
-  reset_local_time_for_test();
-  reset_file_date_for_test();
-  reset_system_call_for_test();
-  reset_get_filenames_for_test();
-  reset_len_file_for_test();
-}
+void reset_library_state() { seams::reset_all(); }
 
 std::string read_file(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
@@ -263,12 +252,12 @@ void set_clock(int year, int month, int day, int hour, int minute, int second, i
   platform::ClockReading r;
   r.year = year, r.month = month, r.day = day;
   r.hour = hour, r.minute = minute, r.second = second, r.millisecond = millisecond;
-  platform::set_test_clock(&r);
+  seams::set_clock(&r);
 }
 
 void console_to_stderr() {
   child_console().clear();
-  platform::capture_console_output_for_test(&child_console());
+  seams::capture_console_output(&child_console());
   std::atexit(dump_child_console);
 }
 
@@ -278,14 +267,14 @@ void LibraryTest::SetUp() {
   ASSERT_FALSE(dir_.empty());
   fs::current_path(dir_);
   reset_library_state();
-  platform::capture_console_output_for_test(&console_);
+  seams::capture_console_output(&console_);
 }
 
 void LibraryTest::TearDown() {
-  platform::capture_console_output_for_test(nullptr);
-  platform::set_console_input_for_test(nullptr);
-  platform::set_test_clock(nullptr);
-  platform::set_timezone_file_path_for_test(nullptr);
+  seams::capture_console_output(nullptr);
+  seams::set_console_input(nullptr);
+  seams::set_clock(nullptr);
+  seams::set_timezone_file_path(nullptr);
   reset_library_state();
   fs::current_path(home_);
   remove_tree(dir_);
@@ -293,7 +282,7 @@ void LibraryTest::TearDown() {
 
 void LibraryTest::feed(const std::string& text) {
   input_ = text;
-  platform::set_console_input_for_test(&input_);
+  seams::set_console_input(&input_);
 }
 
 void LibraryTest::designate_run_log() {
@@ -302,11 +291,11 @@ void LibraryTest::designate_run_log() {
   ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
 }
 
-void LibraryTest::use_test_clock() { platform::set_test_clock(&clock_); }
+void LibraryTest::use_test_clock() { seams::set_clock(&clock_); }
 
 void LibraryTest::use_own_zone_file() {
   zone_file_ = (dir_ / "TimeZone.PC").string();
-  platform::set_timezone_file_path_for_test(&zone_file_);
+  seams::set_timezone_file_path(&zone_file_);
 }
 
 std::vector<std::string> LibraryTest::console_lines() const {

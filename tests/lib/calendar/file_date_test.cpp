@@ -13,6 +13,7 @@
 #include "lib/messages/mesag.h"
 #include "lib/platform/file.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
@@ -174,12 +175,12 @@ namespace {
 // Without a designated message file the trace goes to the error-message file,
 // which the "Get lu" request makes the output unit.
 TEST_F(FileDateTest, TraceWithoutMessageFileGoesToTheErrorMessageFile) {
-  reset_mesag_for_test();
+  seams::reset_all();
   dated(0);
   std::string date(8, ' '), time(9, ' ');
   EXPECT_EQ(file_date("vol.v2", date, time, -12), 0);
   EXPECT_EQ(time, "04:00:00p");
-  reset_units_for_test();
+  close_all_streams();
   const std::string log = read_file("_error.msg");
   EXPECT_NE(log.find(">>In file_date, lulog,k12or24="), std::string::npos) << log;
   EXPECT_NE(log.find("<<Lv file_date, final file time= 04:00:00p"), std::string::npos) << log;

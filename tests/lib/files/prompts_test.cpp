@@ -7,6 +7,7 @@
 
 #include "lib/platform/console.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -41,7 +42,7 @@ TEST_F(AskYesNoTest, EndedInputIsANo) {
   EXPECT_FALSE(ask("Overwrite it?", ""));
   // The second question finds the input used up.
   input_ = "y\n";
-  platform::set_console_input_for_test(&input_);
+  seams::set_console_input(&input_);
   EXPECT_TRUE(ask_yes_no("Q?"));
   EXPECT_FALSE(ask_yes_no("Q?"));
 }

@@ -9,6 +9,7 @@
 
 #include "lib/files/units.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -145,7 +146,7 @@ TEST_F(MesagTest, FileMessagesBeforeInitializationGoToErrorFile) {
 
   console_.clear();
   clock_.second = 10;
-  platform::set_test_clock(&clock_);
+  seams::set_clock(&clock_);
   mesag("/second", 1);
   EXPECT_EQ(console_, "");
   EXPECT_EQ(read_file("_error.msg"),

@@ -13,6 +13,7 @@
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
@@ -31,7 +32,7 @@ class MesagToLogTest : public test::LibraryTest {
   }
   // The file's contents once every unit is released.
   static std::string closed(const std::string& name) {
-    reset_units_for_test();
+    seams::reset_all();
     return read_file(name);
   }
 };

@@ -23,6 +23,7 @@
 #include "lib/platform/console.h"
 #include "lib/platform/process.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
@@ -83,7 +84,7 @@ TEST_F(SystemCallTest, InitialisationOptionsAndCallLogForms) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
-    reset_system_call_for_test();
+    seams::reset_all();
     console_.clear();
     commands.clear();
     system_call(" ", c.type, recording_runner, 1);

@@ -12,6 +12,7 @@
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
 #include "tests/support/library_fixture.h"
+#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -156,7 +157,7 @@ TEST_F(Lines, WriteToUnattachedUnitReportsIt) {
 
 TEST_F(Lines, ConsoleInputEndsWithEnd) {
   const std::string input = "yes\r\nno";
-  platform::set_console_input_for_test(&input);
+  seams::set_console_input(&input);
   std::string f(4, ' ');
   EXPECT_EQ(read_text(kConsole, f), kReadOk);
   EXPECT_EQ(f, "yes ");
