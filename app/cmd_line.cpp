@@ -8,9 +8,7 @@
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/platform/arguments.h"
-#include "lib/platform/process.h"
 #include "lib/text/lines.h"
-#include "lib/text/stop.h"
 
 namespace sunder {
 namespace {
@@ -52,12 +50,6 @@ std::int32_t cmd_line(std::int32_t& nargs, std::span<char> text) {
     std::string_view arg = platform::argument(i);
     if (arg.size() > kArgField) arg = arg.substr(0, kArgField);
     if (arg.empty()) mesag("Err in getarg in cmd_line", 2);
-
-    if (i == 1 && arg == "where?") {
-      const std::string where = platform::executable_path();
-      write_line(kConsole, "(/, 2A)", {" Executable location:  ", where});
-      stop(kExitNormal, " ");
-    }
 
     std::size_t b = f + arg.size() - 1;  // last column of this argument
     bool last = false;

@@ -1,6 +1,5 @@
 // The command line rebuilt as one text: the executable's base name and the
-// arguments as typed, one blank apart. "where?" as argument 1 answers with
-// the executable's full path and ends the run.
+// arguments as typed, one blank apart.
 #pragma once
 
 #include <cstdint>

@@ -213,6 +213,11 @@ int run_sunder() {
   setup_run_log();
   platform::set_interrupt_text(kInterruptedText, run_log_handle());
   platform::catch_interrupts();
+  if (arg(1) == "where?") {
+    // A query, not a volume: where the running program lives, and the end.
+    write_line(kConsole, "(/, 2A)", {" Executable location:  ", platform::executable_path()});
+    stop(kExitNormal, " ");
+  }
   write_echo_and_run_time();
 
   const std::int32_t next = take_file_list(nargs);

@@ -12,10 +12,12 @@
 #include "lib/messages/mesag_to_log.h"
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/file.h"
+#include "lib/platform/seams.h"
+#include "lib/shell/ask_text.h"
 #include "lib/shell/system_call.h"
+#include "lib/shell/wait_seconds.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

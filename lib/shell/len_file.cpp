@@ -9,9 +9,9 @@
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/platform/file.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -3,6 +3,9 @@
 // command is first recorded with the time in the call log sysCalls.log.
 #include "lib/shell/system_call.h"
 
+#include "lib/shell/ask_text.h"
+#include "lib/shell/wait_seconds.h"
+
 #include <string>
 
 #include "lib/calendar/clock.h"
@@ -12,10 +15,10 @@
 #include "lib/messages/mesag_to_log.h"
 #include "lib/platform/clock.h"
 #include "lib/platform/console.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -24,7 +27,6 @@ constexpr std::size_t kHomeDirLength = 40;
 constexpr std::size_t kNameLength = 60;
 constexpr std::size_t kMessageLength = 80;
 constexpr std::size_t kCommandLength = 150;
-constexpr std::size_t kReplyLength = 40;
 constexpr int kMaxPolls = 1000;
 
 struct State {
@@ -183,26 +185,6 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
 
   if (ktest >= 1) write_free(kConsole, {"  <<Lv system_call"});
   return 0;
-}
-
-void wait_seconds(float seconds) {
-  // A steady clock, not the time of day: a clock set back during the pause
-  // would otherwise make it last an hour.
-  const std::int64_t start = platform::steady_milliseconds();
-  for (;;) {
-    const float elapsed = static_cast<float>(platform::steady_milliseconds() - start) / 1000.0f;
-    if (!(seconds > elapsed)) return;
-    // Give the processor away between two readings of the clock.
-    platform::sleep_milliseconds(1);
-  }
-}
-
-std::string ask_text(std::string_view prompt, std::size_t length) {
-  show_prompt(prompt);
-  std::string reply = blanks(kReplyLength);
-  // At the end of the console input no reply can come: an empty one.
-  if (read_text(kConsole, reply) != kReadOk) reply = blanks(kReplyLength);
-  return field(reply, length);
 }
 
 namespace {

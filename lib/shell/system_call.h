@@ -16,10 +16,5 @@ using platform::CommandRunner;
 // type: "initialize..." (cmd = home directory), "dos" in-line, "dos+" batch. Returns 0.
 std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRunner runner,
                          std::int32_t ktest);
-// Returns once at least that many seconds have passed on the clock.
-void wait_seconds(float seconds);
-// Shows the prompt (leading "/" each an empty line) and reads a reply, cut or
-// padded to length; an empty reply when the console input has ended.
-std::string ask_text(std::string_view prompt, std::size_t length);
 
 }  // namespace sunder

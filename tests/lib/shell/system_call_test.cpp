@@ -1,7 +1,9 @@
 // system_call: initialisation options, the call log in both forms, the
 // in-line path, the batch handshake against a companion thread with its
 // time-outs and waited-time reports; ask_text; wait_seconds.
+#include "lib/shell/ask_text.h"
 #include "lib/shell/system_call.h"
+#include "lib/shell/wait_seconds.h"
 
 #include <gtest/gtest.h>
 
