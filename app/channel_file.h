@@ -9,9 +9,10 @@
 
 namespace sunder {
 
-inline constexpr std::size_t kLineLength = 80;
+// A volume's lines are read in, and header lines written out, at 80 columns.
+inline constexpr std::size_t kVolumeLineLength = 80;
 inline constexpr int kHeaderLines = 10;
-using TextLine = std::array<char, kLineLength>;
+using TextLine = std::array<char, kVolumeLineLength>;
 using Header = std::array<TextLine, kHeaderLines>;
 
 // The channel file's name for a station-channel number and a stage,

@@ -68,11 +68,11 @@ struct Record {
 // One line of the volume, cut to the 80-character field.
 int read_volume_line(Unit lu, std::int32_t record, std::int32_t lineNo, std::string_view& text) {
   const int st = read_view(lu, kWholeLine, text);
-  if (text.size() > kLineLength) {
+  if (text.size() > kVolumeLineLength) {
     // Only a cut that loses data counts: agency volumes carry 81-column lines
     // ending in a blank, and lines of Ctrl-Z filler.
-    const bool lost = text.find_first_not_of(kFiller, kLineLength) != std::string_view::npos;
-    text = text.substr(0, kLineLength);
+    const bool lost = text.find_first_not_of(kFiller, kVolumeLineLength) != std::string_view::npos;
+    text = text.substr(0, kVolumeLineLength);
     if (lost && longLines.count++ == 0) {
       longLines.record = record;
       longLines.lineNo = lineNo;
@@ -133,7 +133,7 @@ bool find_stage(std::string_view upper, std::int32_t& iVol, int& iline) {
 Record identify(const std::string& name, std::int32_t record) {
   static const Layout& staLayout = layout("(T6, I2, T28, I3)");
   line = Txthdr[0];
-  to_upper(line, kLineLength);
+  to_upper(line, kVolumeLineLength);
   Record r;
   int iline = 8;
   if (!find_stage(view(line), r.iVol, iline)) {
@@ -249,9 +249,9 @@ void split_volume(std::string_view volume) {
     write_free(kConsole, {"Read file ", name});
   }
 
+  // Failure policy 1: a volume that cannot be opened ends the run there.
   std::int32_t status = 0;
   opnfil(rs.luIn, name, "input", 1, status);
-  if (status != 0) stop(kExitError);  // opnfil has ended the run already
 
   std::string volDate(8, ' ');
   std::string volTime(9, ' ');

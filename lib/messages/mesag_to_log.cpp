@@ -12,15 +12,15 @@
 #include "lib/files/open_file.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
 
-constexpr std::size_t kLineLength = 125;
+constexpr std::size_t kStampedLineLength = 125;
 constexpr std::size_t kNameLength = 40;
 
 Unit log_unit = -1;
@@ -36,7 +36,7 @@ bool starts_with(std::string_view text, std::string_view head) {
 // A line being built. Each call has its own, so that a message sent while a
 // stamped line is being built (the local-time routines report through here)
 // leaves the outer line alone.
-using LineBuffer = std::array<char, kLineLength>;
+using LineBuffer = std::array<char, kStampedLineLength>;
 
 std::string_view as_view(const LineBuffer& line) { return {line.data(), line.size()}; }
 
@@ -57,7 +57,7 @@ void stamp_line(std::string_view text, std::string_view options, std::int32_t co
   }
   // ", at " + time part + " on " + mm/dd/yy + "." must fit the line.
   const std::size_t stamp_length = twelve_hour ? 40 : 26;
-  if (n > kLineLength - stamp_length) n = kLineLength - stamp_length;
+  if (n > kStampedLineLength - stamp_length) n = kStampedLineLength - stamp_length;
 
   const std::int32_t hour12 = hour >= 13 ? hour - 12 : hour;
   const std::string_view am_pm = hour >= 12 ? " PM)" : " AM)";

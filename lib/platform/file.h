@@ -53,7 +53,6 @@ int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t l
 
 // True when a regular file (not a directory) of that name exists.
 bool file_exists(std::string_view path);
-bool directory_exists(std::string_view path);
 // Makes a folder; kAlreadyExists when the name is taken.
 int make_directory(std::string_view path);
 // The characters that end the folder part of a path: "/", and on Windows

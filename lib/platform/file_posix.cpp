@@ -173,11 +173,6 @@ bool file_exists(std::string_view path) {
   return !S_ISDIR(st.st_mode);
 }
 
-bool directory_exists(std::string_view path) {
-  struct stat st {};
-  return ::stat(std::string(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 int make_directory(std::string_view path) {
   if (::mkdir(std::string(path).c_str(), 0777) == 0) return kFileOk;
   return errno == EEXIST ? kAlreadyExists : error_status();

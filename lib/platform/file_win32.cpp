@@ -190,11 +190,6 @@ bool file_exists(std::string_view path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool directory_exists(std::string_view path) {
-  const DWORD a = GetFileAttributesA(std::string(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 int make_directory(std::string_view path) {
   if (CreateDirectoryA(std::string(path).c_str(), nullptr)) return kFileOk;
   return GetLastError() == ERROR_ALREADY_EXISTS ? kAlreadyExists : last_error();

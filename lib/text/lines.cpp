@@ -147,7 +147,7 @@ void put_item(LineBuilder& b, const LayoutOp& op, const Item& item) {
 }
 
 // Runs a layout over the items; each finished line goes to emit(line). The
-// last line is passed with last = true. Returns false when emit asked to stop.
+// last line is passed with last = true.
 template <typename Emit>
 void run_layout(const Layout& lay, std::span<const Item> items, std::string& line, Emit&& emit) {
   LineBuilder b{line};

@@ -63,18 +63,8 @@ struct Launch {
 namespace apptest {
 
 // A fresh directory under the system's temporary directory, removed afterwards.
-struct ScratchDir {
-  fs::path path;
-  ScratchDir() : path(sunder::test::make_scratch_dir("sunder_e2e_")) {}
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  fs::path operator/(const std::string& name) const { return path / name; }
-  bool has(const std::string& name) const { return fs::exists(path / name); }
+struct ScratchDir : sunder::test::TempDir {
+  ScratchDir() : TempDir("sunder_e2e_") {}
 };
 
 struct RunResult {
@@ -83,17 +73,8 @@ struct RunResult {
   std::string err;  // standard error, the same
 };
 
-inline std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void write_file(const fs::path& p, const std::string& bytes) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using sunder::test::read_file;
+using sunder::test::write_file;
 
 // Console text with the platform's line ends as "\n". Where the platform's
 // end is CR LF, every LF must come with its CR.

@@ -23,12 +23,12 @@
 #include "lib/messages/mesag_to_log.h"
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/console.h"
+#include "lib/platform/seams.h"
 #include "lib/platform/timezone_path.h"
 #include "lib/shell/get_filenames.h"
 #include "lib/shell/len_file.h"
 #include "lib/shell/system_call.h"
 #include "lib/text/streams.h"
-#include "lib/platform/seams.h"
 
 namespace sunder::test {
 
@@ -123,15 +123,16 @@ fs::path make_scratch_dir(std::string_view stem) {
   }
 }
 
-ScratchDir::ScratchDir(std::string_view stem)
-    : home_(fs::current_path()), dir_(make_scratch_dir(stem)) {
-  if (!dir_.empty()) fs::current_path(dir_);
+TempDir::TempDir(std::string_view stem) : path(make_scratch_dir(stem)) {}
+
+TempDir::~TempDir() { remove_tree(path); }
+
+ScratchDir::ScratchDir(std::string_view stem) : home_(fs::current_path()), dir_(stem) {
+  if (!dir_.path.empty()) fs::current_path(dir_.path);
 }
 
-ScratchDir::~ScratchDir() {
-  fs::current_path(home_);
-  remove_tree(dir_);
-}
+// The old current directory comes back before the scratch one goes.
+ScratchDir::~ScratchDir() { fs::current_path(home_); }
 
 std::set<std::string> names_in(const fs::path& directory) {
   std::set<std::string> names;
@@ -142,12 +143,12 @@ std::set<std::string> names_in(const fs::path& directory) {
 
 void reset_library_state() { seams::reset_all(); }
 
-std::string read_file(const std::string& name) {
+std::string read_file(const fs::path& name) {
   std::ifstream in(name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void write_file(const std::string& name, std::string_view bytes) {
+void write_file(const fs::path& name, std::string_view bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
 }
 
@@ -289,6 +290,13 @@ void LibraryTest::designate_run_log() {
   std::int32_t lu = -30;
   mesag("Initialize", lu);
   ASSERT_EQ(connect_unit(30, "run.log", UnitMode::kOutput), 0);
+}
+
+void LibraryTest::attach_file(Unit unit, const std::string& path, platform::Access access,
+                              bool read_only) {
+  platform::FileHandle h = platform::kNoFile;
+  ASSERT_EQ(platform::open_file(path, access, h), 0) << path;
+  ASSERT_EQ(attach_stream(unit, h, read_only), 0) << unit;
 }
 
 void LibraryTest::use_test_clock() { seams::set_clock(&clock_); }

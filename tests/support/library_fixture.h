@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "lib/platform/clock.h"
+#include "lib/platform/file.h"
+#include "lib/text/streams.h"
 
 namespace sunder::test {
 
@@ -23,26 +25,38 @@ namespace sunder::test {
 // where the parent looks for it.
 std::filesystem::path make_scratch_dir(std::string_view stem);
 
+// A scratch directory (make_scratch_dir), removed with all it holds when the
+// object goes.
+struct TempDir {
+  explicit TempDir(std::string_view stem);
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::filesystem::path operator/(const std::string& name) const { return path / name; }
+  bool has(const std::string& name) const { return std::filesystem::exists(path / name); }
+
+  std::filesystem::path path;
+};
+
 // A scratch directory that is the current directory while the object lives;
 // afterwards the old current directory is back and the scratch one is gone.
 class ScratchDir {
  public:
   explicit ScratchDir(std::string_view stem);
   ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::filesystem::path& path() const { return dir_; }
+  const std::filesystem::path& path() const { return dir_.path; }
 
  private:
-  std::filesystem::path home_, dir_;
+  std::filesystem::path home_;
+  TempDir dir_;
 };
 
 // Every family's saved state as at the start of a process (every file closed).
 void reset_library_state();
 
 // The whole file as bytes ("" when it cannot be read), and a file of exactly these bytes.
-std::string read_file(const std::string& name);
-void write_file(const std::string& name, std::string_view bytes);
+std::string read_file(const std::filesystem::path& name);
+void write_file(const std::filesystem::path& name, std::string_view bytes);
 // The names of everything in the directory.
 std::set<std::string> names_in(const std::filesystem::path& directory);
 
@@ -94,6 +108,10 @@ class LibraryTest : public ::testing::Test {
   void use_own_zone_file();
   // The tool's start-up: its run log on unit 30 is mesag's message file.
   static void designate_run_log();
+  // Opens the file as the platform's file layer does and puts it on the unit
+  // (read_only: the unit may pass its lines on as ranges of the file).
+  static void attach_file(Unit unit, const std::string& path, platform::Access access,
+                          bool read_only = false);
   // The full name of a file in the scratch directory.
   std::string path(const char* name) const { return (dir_ / name).string(); }
   // The captured console without CRs.

@@ -75,8 +75,8 @@ TEST_F(FileWin32Test, AccessModes) {
   EXPECT_EQ(read("b.txt"), "made");
   EXPECT_TRUE(p::file_exists("b.txt"));
   EXPECT_FALSE(p::file_exists("."));
-  EXPECT_TRUE(p::directory_exists("."));
-  EXPECT_FALSE(p::directory_exists("b.txt"));
+  EXPECT_EQ(p::path_kind("."), p::PathKind::kDirectory);
+  EXPECT_EQ(p::path_kind("b.txt"), p::PathKind::kRegular);
   EXPECT_EQ(p::remove_file("b.txt"), p::kFileOk);
   EXPECT_FALSE(p::file_exists("b.txt"));
 }

@@ -8,11 +8,11 @@
 
 #include "lib/platform/console.h"
 #include "lib/platform/file.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
 #include "tests/support/library_fixture.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {
@@ -24,12 +24,6 @@ using test::write_file;
 class Lines : public test::LibraryTest {
  protected:
   Lines() : LibraryTest("sunder_lines_") {}
-  Unit open_unit(Unit u, const std::string& p, platform::Access access) {
-    platform::FileHandle h = platform::kNoFile;
-    EXPECT_EQ(platform::open_file(p, access, h), 0);
-    EXPECT_EQ(attach_stream(u, h), 0);
-    return u;
-  }
 };
 
 TEST_F(Lines, FreeFormWidths) {
@@ -79,7 +73,7 @@ TEST_F(Lines, SlashRepeatsAndReuseOfTheLastGroup) {
 
 TEST_F(Lines, FilesGetCrLfAndReadsAcceptBoth) {
   const std::string p = path("f.txt");
-  open_unit(20, p, platform::Access::kWrite);
+  attach_file(20, p, platform::Access::kWrite);
   EXPECT_EQ(write_text(20, "first"), 0);
   EXPECT_EQ(write_line(20, "(A, I3)", {"n=", 5}), 0);
   EXPECT_EQ(write_free(20, {"z"}), 0);
@@ -87,7 +81,7 @@ TEST_F(Lines, FilesGetCrLfAndReadsAcceptBoth) {
   EXPECT_EQ(read_file(p), "first\r\nn=  5\r\n z\r\n");
 
   write_file(p, "lf line\ncrlf line\r\n\nlast without end");
-  open_unit(21, p, platform::Access::kRead);
+  attach_file(21, p, platform::Access::kRead);
   std::string f(10, '?');
   EXPECT_EQ(read_text(21, f), kReadOk);
   EXPECT_EQ(f, "lf line   ");
@@ -105,7 +99,7 @@ TEST_F(Lines, LongLinesAreCutAndTheNextLineIsIntact) {
   const std::string p = path("long.txt");
   std::string big(3 << 20, 'x');  // longer than the read buffer
   write_file(p, big + "\r\nnext\r\n" + std::string(79, 'y') + "\r\n");
-  open_unit(22, p, platform::Access::kRead);
+  attach_file(22, p, platform::Access::kRead);
   std::string f(80, ' ');
   EXPECT_EQ(read_text(22, f), kReadOk);
   EXPECT_EQ(f, std::string(80, 'x'));

@@ -1,6 +1,7 @@
-// Reading through views of the file and passing lines on unchanged: the same
-// lines and the same bytes as through the buffer, whatever the line ends,
-// lengths and places in the file.
+// The buffered files behind units: lines read from a file opened for reading
+// only and passed on unchanged (as ranges of that file) give the same lines
+// and the same bytes as lines copied through the buffer, whatever the line
+// ends, lengths and places in the file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,14 +20,9 @@ namespace fs = std::filesystem;
 using test::read_file;
 using test::write_file;
 
-class Views : public test::LibraryTest {
+class Streams : public test::LibraryTest {
  protected:
-  Views() : LibraryTest("sunder_views_") {}
-  static void open(Unit u, const std::string& p, platform::Access access, bool read_only) {
-    platform::FileHandle h = platform::kNoFile;
-    ASSERT_EQ(platform::open_file(p, access, h), 0);
-    ASSERT_EQ(attach_stream(u, h, read_only), 0);
-  }
+  Streams() : LibraryTest("sunder_streams_") {}
   // Every line of the file as read_view gives it (cut to max), and the last status.
   static std::vector<std::string> lines_of(Unit u, std::size_t max, int& last) {
     std::vector<std::string> out;
@@ -51,12 +47,12 @@ std::string awkward_file() {
   return f;
 }
 
-TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
+TEST_F(Streams, ViewedAndBufferedReadsGiveTheSameLines) {
   const std::string p = path("awkward");
   write_file(p, awkward_file());
   for (std::size_t max : {std::size_t{80}, std::size_t{5000}}) {
-    open(20, p, platform::Access::kRead, true);
-    open(21, p, platform::Access::kRead, false);
+    attach_file(20, p, platform::Access::kRead, true);
+    attach_file(21, p, platform::Access::kRead, false);
     int viewed_end = 0, buffered_end = 0;
     const auto viewed = lines_of(20, max, viewed_end);
     const auto buffered = lines_of(21, max, buffered_end);
@@ -75,11 +71,11 @@ TEST_F(Views, ViewedAndBufferedReadsGiveTheSameLines) {
   }
 }
 
-TEST_F(Views, EmptyAndOneLineFiles) {
+TEST_F(Streams, EmptyAndOneLineFiles) {
   const std::string p = path("small");
   for (const char* content : {"", "\n", "one", "one\r\n"}) {
     write_file(p, content);
-    open(22, p, platform::Access::kRead, true);
+    attach_file(22, p, platform::Access::kRead, true);
     int end = 0;
     const auto lines = lines_of(22, 80, end);
     EXPECT_EQ(end, kReadEnd) << content;
@@ -99,15 +95,15 @@ void copy_lines(Unit in, Unit out) {
   }
 }
 
-TEST_F(Views, LinesPassedOnGiveTheSameBytesAsCopies) {
+TEST_F(Streams, LinesPassedOnGiveTheSameBytesAsCopies) {
   const std::string p = path("awkward");
   write_file(p, awkward_file());
-  open(23, p, platform::Access::kRead, true);
-  open(24, path("viewed.out"), platform::Access::kWrite, false);
+  attach_file(23, p, platform::Access::kRead, true);
+  attach_file(24, path("viewed.out"), platform::Access::kWrite, false);
   copy_lines(23, 24);
   EXPECT_EQ(detach_stream(24), 0);
-  open(25, p, platform::Access::kRead, false);
-  open(26, path("buffered.out"), platform::Access::kWrite, false);
+  attach_file(25, p, platform::Access::kRead, false);
+  attach_file(26, path("buffered.out"), platform::Access::kWrite, false);
   copy_lines(25, 26);
   EXPECT_EQ(detach_stream(26), 0);
   const std::string viewed = read_file(path("viewed.out"));
@@ -116,14 +112,14 @@ TEST_F(Views, LinesPassedOnGiveTheSameBytesAsCopies) {
   EXPECT_NE(viewed.find("\r\n19999\r\nlast without an end\r\n"), std::string::npos);
 }
 
-TEST_F(Views, ASourceClosedFirstStillReachesItsCopies) {
+TEST_F(Streams, ASourceClosedFirstStillReachesItsCopies) {
   const std::string p = path("src");
   std::string content;
   for (int i = 0; i < 1000; ++i) content += "line " + std::to_string(i) + "\r\n";
   write_file(p, content);
-  open(27, p, platform::Access::kRead, true);
-  open(28, path("a.out"), platform::Access::kWrite, false);
-  open(29, path("b.out"), platform::Access::kWrite, false);
+  attach_file(27, p, platform::Access::kRead, true);
+  attach_file(28, path("a.out"), platform::Access::kWrite, false);
+  attach_file(29, path("b.out"), platform::Access::kWrite, false);
   std::string_view line;
   int i = 0;
   while (read_view(27, 80, line) == kReadOk) write_text(i++ % 2 == 0 ? 28 : 29, line);
