@@ -18,16 +18,16 @@
 # sanitizers' reports still come through.
 set -euo pipefail
 
-repo=$(cd "$(dirname "$0")/.." && pwd)
+top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-${FUZZ_SECONDS:-60}}
 shift || true
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(layout_fuzz volume_fuzz args_fuzz)
-build=${FUZZ_BUILD_DIR:-$repo/build-fuzz}
+build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
 jobs=${FUZZ_BUILD_JOBS:-2}
 
-bash "$repo/scripts/ensure-packages.sh" clang libclang-rt-14-dev cmake make
-CXX=${CXX:-clang++} cmake -S "$repo" -B "$build" -DSUNDER_FUZZ=ON -DSUNDER_TESTS=OFF \
+bash "$top/scripts/ensure-packages.sh" clang libclang-rt-14-dev cmake make
+CXX=${CXX:-clang++} cmake -S "$top" -B "$build" -DSUNDER_FUZZ=ON -DSUNDER_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs" --target "${harnesses[@]}"
 
@@ -41,7 +41,7 @@ failed=0
 summary=()
 for h in "${harnesses[@]}"; do
   corpus_name=${h%_fuzz}
-  seeds=$repo/fuzz/corpus/$corpus_name
+  seeds=$top/fuzz/corpus/$corpus_name
   dir=$work/$h
   mkdir -p "$dir/corpus" "$dir/artifacts"
   [ -d "$seeds" ] && cp -R "$seeds/." "$dir/corpus/"

@@ -1,27 +1,27 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Builds the Windows build (MinGW-w64 cross compiler) in build-win and runs its
 # tests under Wine, the real command processor (Wine's cmd.exe) included, and
 # compares its splitting with the Linux build's (tests/compare_builds.sh, built
 # in build-test as scripts/test.sh builds it). Installs the Debian packages it
 # needs. Wine gets a prefix of its own in a temporary directory.
 #   scripts/windows-tests.sh [extra ctest arguments]
-set -eu
+set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${SUNDER_WIN_BUILD:-$root/build-win}
-native=${SUNDER_NATIVE_BUILD:-$root/build-test}
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${SUNDER_WIN_BUILD:-$top/build-win}
+native=${SUNDER_NATIVE_BUILD:-$top/build-test}
 jobs=${SUNDER_JOBS:-$(nproc)}
 started=$(date +%s)
 
-bash "$root/scripts/ensure-packages.sh" g++ cmake make googletest g++-mingw-w64-x86-64 wine wine64
+bash "$top/scripts/ensure-packages.sh" g++ cmake make googletest g++-mingw-w64-x86-64 wine wine64
 
 # The Linux build's tool, for the comparison (an existing build is reused as it is).
 if [ ! -f "$native/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$top" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$native" --target sunder -j"$jobs" >/dev/null
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+cmake -S "$top" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
   -DSUNDER_NATIVE_EXE="$native/sunder" >/dev/null
 # A program that does not build shows as a failed test; the rest still run.
 build_status=0

@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # The Linux build and the Windows build split alike: the same volumes, run by
 # each build in a directory of its own, give the same exit status, the same
 # files, byte-identical channel files with the same dates, the same Sunder.log
@@ -6,13 +6,13 @@
 #   tests/compare_builds.sh NATIVE_SUNDER WINDOWS_SUNDER_EXE [SAMPLE_DIR]
 # The Windows build runs under wine (WINEPREFIX and WINEDEBUG as the caller
 # set them). Exit status 0 when every case agrees.
-set -eu
+set -euo pipefail
 
 absolute() { (cd "$(dirname "$1")" && echo "$(pwd)/$(basename "$1")"); }
 native=$(absolute "$1")
 windows=$(absolute "$2")
-here=$(cd "$(dirname "$0")" && pwd)
-samples=${3:-$here/../samples}
+top=$(cd "$(dirname "$0")/.." && pwd)
+samples=${3:-$top/samples}
 wine=${SUNDER_WINE:-wine}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sunder-compare.XXXXXX")

@@ -1,8 +1,8 @@
 // system_call: initialisation options, the call log in both forms, the
 // in-line path, the batch handshake against a companion thread with its
 // time-outs and waited-time reports; ask_text; wait_seconds.
-#include "lib/shell/ask_text.h"
 #include "lib/shell/system_call.h"
+#include "lib/shell/ask_text.h"
 #include "lib/shell/wait_seconds.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +24,8 @@
 #include "lib/platform/clock.h"
 #include "lib/platform/console.h"
 #include "lib/platform/process.h"
-#include "tests/support/library_fixture.h"
 #include "lib/platform/seams.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;
