@@ -9,10 +9,10 @@
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/file.h"
 #include "lib/platform/interrupt.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -8,10 +8,10 @@
 #include "lib/files/open_file.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

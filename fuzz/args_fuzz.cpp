@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "tool_harness.h"
 #include "lib/platform/seams.h"
+#include "tool_harness.h"
 
 namespace {
 

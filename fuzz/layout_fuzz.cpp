@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "lib/platform/console.h"
+#include "lib/platform/seams.h"
 #include "lib/text/layout.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 using namespace sunder;
 

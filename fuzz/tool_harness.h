@@ -26,12 +26,12 @@
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/arguments.h"
 #include "lib/platform/console.h"
+#include "lib/platform/seams.h"
 #include "lib/shell/get_filenames.h"
 #include "lib/shell/len_file.h"
 #include "lib/shell/system_call.h"
 #include "lib/text/stop.h"
 #include "lib/text/streams.h"
-#include "lib/platform/seams.h"
 
 namespace fuzzrun {
 

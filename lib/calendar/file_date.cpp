@@ -12,9 +12,9 @@
 #include "lib/files/file_exists.h"
 #include "lib/messages/mesag.h"
 #include "lib/platform/file.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -22,10 +22,10 @@
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
+#include "lib/platform/seams.h"
 #include "lib/platform/timezone_path.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -9,9 +9,9 @@
 
 #include "lib/files/units.h"
 #include "lib/messages/error_msg_file.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "lib/messages/mesag.h"
+#include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
-#include "lib/platform/seams.h"
 
 namespace sunder {
 namespace {

@@ -13,5 +13,4 @@ inline constexpr int kExitError = 1;
 [[noreturn]] void stop(int exit_status, std::string_view message);
 [[noreturn]] void stop(int exit_status);
 
-
 }  // namespace sunder

@@ -12,8 +12,8 @@
 #include "lib/files/units.h"
 #include "lib/messages/mesag.h"
 #include "lib/platform/file.h"
-#include "tests/support/library_fixture.h"
 #include "lib/platform/seams.h"
+#include "tests/support/library_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace sunder;

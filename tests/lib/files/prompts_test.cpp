@@ -6,8 +6,8 @@
 #include <string>
 
 #include "lib/platform/console.h"
-#include "tests/support/library_fixture.h"
 #include "lib/platform/seams.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {

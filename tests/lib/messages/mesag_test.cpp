@@ -8,8 +8,8 @@
 #include <string>
 
 #include "lib/files/units.h"
-#include "tests/support/library_fixture.h"
 #include "lib/platform/seams.h"
+#include "tests/support/library_fixture.h"
 
 namespace sunder {
 namespace {
