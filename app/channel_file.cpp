@@ -120,6 +120,8 @@ void volume_cut_short(std::string_view volume) {
 
 void closing_note() {
   if (run_state().anyUndated) {
+    // Kept word for word as users know it from the dating tool of old,
+    // though the platform's own call dates the files now.
     mesag("/Note: FD.exe not available, output files will have today's date", 2);
   }
 }

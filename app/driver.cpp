@@ -163,6 +163,7 @@ int list_volumes() {
       continue;
     }
     platform::expand_pattern(name, matches);
+    // The wildcard expansion's own words for no match, kept as users know them.
     if (matches.empty()) refuse("No files to join, stop");
     rs.fileList.insert(rs.fileList.end(), matches.begin(), matches.end());
   }
