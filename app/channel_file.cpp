@@ -26,12 +26,12 @@ std::string chanPath;
 // A channel file is open and not yet complete.
 bool writing = false;
 
-[[noreturn]] void write_failed(int status) {
+}  // namespace
+
+void channel_write_failed(int status) {
   if (status == platform::kSourceEnded) volume_cut_short(run_state().volume);
   fatal("*Err writing channel file " + chanPath + " (disk full or not writable?); stop");
 }
-
-}  // namespace
 
 std::string channel_file_name(std::int32_t StaChn, std::int32_t iVol) {
   if (StaChn < kLowestNumber || StaChn > kHighestNumber) {
@@ -92,19 +92,19 @@ void open_channel_file(std::int32_t StaChn, std::int32_t iVol, const Header& Txt
 
   for (const TextLine& h : Txthdr) {
     const int status = write_text(rs.luOut, std::string_view(h.data(), h.size()));
-    if (status != 0) write_failed(status);
+    if (status != 0) channel_write_failed(status);
   }
 }
 
 void write_channel_line(std::string_view line) {
   const int status = write_text(run_state().luOut, used(line));
-  if (status != 0) write_failed(status);
+  if (status != 0) channel_write_failed(status);
 }
 
 void close_channel_file(bool haveTime, std::int64_t volumeMtime) {
   RunState& rs = run_state();
   const int status = close_unit(rs.luOut);
-  if (status != 0) write_failed(status);
+  if (status != 0) channel_write_failed(status);
   writing = false;
   platform::set_interrupt_text(kInterruptedText, run_log_handle());
   if (!haveTime || platform::set_file_mtime(chanPath, volumeMtime) != platform::kFileOk) {

@@ -31,6 +31,9 @@ void write_channel_line(std::string_view line);
 void close_channel_file(bool haveTime, std::int64_t volumeMtime);
 // At the end of the run: the note when some channel file could not be dated.
 void closing_note();
+// A write or the close of the channel file failed: an error stop naming it
+// (or the volume, when it was cut short under the copy).
+[[noreturn]] void channel_write_failed(int status);
 // Another process shortened the volume while it was split: an error stop
 // that names the volume and the channel file left incomplete.
 [[noreturn]] void volume_cut_short(std::string_view volume);

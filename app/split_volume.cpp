@@ -156,32 +156,62 @@ Record identify(const std::string& name, std::int32_t record) {
   return r;
 }
 
-// The body, streamed: each line is written as soon as it is read, as the view
-// the text layer hands out (its 80-character field without the trailing
-// blanks), so an unchanged line is passed on without a copy. Returns the
-// record's count of lines, its flag line included.
-std::int32_t copy_body(Unit lu, bool selected, std::int32_t record, const std::string& name) {
-  const std::int32_t ktest = run_state().ktest;
-  for (std::int32_t lineNo = kFirstBodyLine; lineNo <= kMaxLinesPerRecord; ++lineNo) {
-    std::string_view body;
-    const int st = read_volume_line(lu, record, lineNo, body);
-    if (st == kReadEnd) {
-      if (cut_short(name)) volume_cut_short(name);
-      mesag("End-of-chn flag not found.", 2);
-      stop(kExitError);
+// The body ended before its flag line, or could not be read.
+[[noreturn]] void body_read_failed(int st, const std::string& name, std::int32_t lineNo) {
+  if (st == kReadEnd) {
+    if (cut_short(name)) volume_cut_short(name);
+    mesag("End-of-chn flag not found.", 2);
+    stop(kExitError);
+  }
+  std::string text(80, ' ');
+  render(text, "(A, I6)", {"Read err at line", lineNo});
+  mesag(text, 2);
+  stop(kExitError);
+}
+
+// Lines of a bulk copy, from line first of the record on, whose cut lost text.
+void note_cut_lines(const LinesCopied& c, std::int32_t record, std::int32_t first) {
+  if (c.cut == 0) return;
+  if (longLines.count == 0) {
+    longLines.record = record;
+    longLines.lineNo = first + c.firstCut - 1;
+  }
+  longLines.count += c.cut;
+}
+
+// Line lineNo alone, shown on the console (a trace of level 1 shows line 41).
+// True when it is the flag line.
+bool traced_line(Unit lu, Unit out, std::int32_t record, std::int32_t lineNo,
+                 const std::string& name) {
+  std::string_view body;
+  const int st = read_volume_line(lu, record, lineNo, body);
+  if (st != kReadOk) body_read_failed(st, name, lineNo);
+  put_field(line, body);
+  write_free(kConsole, {view(line)});
+  if (out != kNoUnit) write_channel_line(body);
+  return body.starts_with("/&");
+}
+
+// The body, streamed in bulk by the text layer: lines pass on as they are
+// scanned, runs of unchanged lines as ranges of the volume, the rest cut to
+// 80 columns without trailing blanks; out kNoUnit only counts them. Returns
+// the record's count of lines, its flag line included.
+std::int32_t copy_body(Unit lu, Unit out, std::int32_t record, const std::string& name) {
+  bool traced = run_state().ktest < 1;
+  std::int32_t next = kFirstBodyLine;  // the number of the next line in the record
+  while (next <= kMaxLinesPerRecord) {
+    const std::int32_t last = traced ? kMaxLinesPerRecord : kTracedBodyLine - 1;
+    LinesCopied c;
+    const int st = copy_lines_to_flag(lu, out, kVolumeLineLength, last - next + 1, c);
+    note_cut_lines(c, record, next);
+    if (c.writeError != 0) channel_write_failed(c.writeError);
+    if (st != kReadOk) body_read_failed(st, name, next + c.lines);
+    next += c.lines;
+    if (c.flag) return next - 1;
+    if (!traced) {
+      traced = true;
+      if (traced_line(lu, out, record, next++, name)) return next - 1;
     }
-    if (st != kReadOk) {
-      std::string text(80, ' ');
-      render(text, "(A, I6)", {"Read err at line", lineNo});
-      mesag(text, 2);
-      stop(kExitError);
-    }
-    if (lineNo == kTracedBodyLine && ktest >= 1) {
-      put_field(line, body);
-      write_free(kConsole, {view(line)});
-    }
-    if (selected) write_channel_line(body);
-    if (body.starts_with("/&")) return lineNo;
   }
   return kMaxLinesPerRecord;
 }
@@ -277,7 +307,7 @@ void split_volume(std::string_view volume) {
     const Record r = identify(name, record);
     const bool selected = !rs.inventory && (rs.allChans || r.StaChn == rs.chanList[rs.nFound]);
     if (selected) open_channel_file(r.StaChn, r.iVol, Txthdr);
-    const std::int32_t lines = copy_body(rs.luIn, selected, record, name);
+    const std::int32_t lines = copy_body(rs.luIn, selected ? rs.luOut : kNoUnit, record, name);
     if (rs.inventory) list_record(record, r, lines);
     if (selected) {
       close_channel_file(haveTime, volMtime);

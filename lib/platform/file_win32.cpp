@@ -165,24 +165,35 @@ int close_file(FileHandle handle) {
 // Reads at an offset; note that on a synchronous handle this moves the file
 // position of in as well.
 int copy_range(FileHandle in, std::int64_t offset, FileHandle out, std::size_t length) {
+  // A read at an offset moves the file's own position on Windows (it does not
+  // with pread on POSIX): the position the reader of in goes on from is put
+  // back afterwards.
+  LARGE_INTEGER here{};
+  LARGE_INTEGER zero{};
+  if (!SetFilePointerEx(as_handle(in), zero, &here, FILE_CURRENT)) return last_error();
   constexpr std::size_t kChunk = 1 << 16;
   std::vector<char> buffer(kChunk);
-  while (length > 0) {
+  int status = kFileOk;
+  while (length > 0 && status == kFileOk) {
     OVERLAPPED at{};
     at.Offset = static_cast<DWORD>(offset & 0xffffffff);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min(kChunk, length));
     if (!ReadFile(as_handle(in), buffer.data(), want, &got, &at)) {
-      return GetLastError() == ERROR_HANDLE_EOF ? kSourceEnded : last_error();
+      status = GetLastError() == ERROR_HANDLE_EOF ? kSourceEnded : last_error();
+    } else if (got == 0) {
+      status = kSourceEnded;  // another process cut the source short
+    } else {
+      status = write_file(out, buffer.data(), got);
+      offset += got;
+      length -= got;
     }
-    if (got == 0) return kSourceEnded;  // another process cut the source short
-    const int status = write_file(out, buffer.data(), got);
-    if (status != kFileOk) return status;
-    offset += got;
-    length -= got;
   }
-  return kFileOk;
+  if (!SetFilePointerEx(as_handle(in), here, nullptr, FILE_BEGIN) && status == kFileOk) {
+    status = last_error();
+  }
+  return status;
 }
 
 bool file_exists(std::string_view path) {

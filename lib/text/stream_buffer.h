@@ -53,5 +53,8 @@ int stream_read_view(StreamBuffer& s, std::size_t max_length, std::string_view& 
 int stream_write_line(StreamBuffer& s, std::string_view text);
 // Writes the bytes as they are; 0 or the sticky write error.
 int stream_write(StreamBuffer& s, const char* data, std::size_t n);
+// copy_lines_to_flag on the streams (out nullptr: lines only counted).
+int stream_copy_to_flag(StreamBuffer& s, StreamBuffer* out, std::size_t width,
+                        std::int32_t maxLines, LinesCopied& copied);
 
 }  // namespace sunder

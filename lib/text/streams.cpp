@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "lib/platform/seams.h"
+#include "lib/text/fields.h"
+#include "lib/text/line_scan.h"
 #include "lib/text/stream_buffer.h"
 
 namespace sunder {
@@ -138,6 +140,93 @@ int stream_read_view(StreamBuffer& s, std::size_t max_length, std::string_view& 
   return 0;
 }
 
+namespace {
+
+// Marks of one scan: enough lines for a block of the read buffer's size.
+constexpr std::size_t kMarksPerScan = 8192;
+// What a cut may drop without losing text.
+constexpr std::string_view kCutFiller = " \x1a";
+
+// Passes one line on: an unchanged one (its bytes and CR LF in the file at
+// offset) as a range of the file, joined to the range before when they touch;
+// another one through the buffer.
+void pass_line(StreamBuffer& from, StreamBuffer& out, std::int64_t offset, std::string_view text,
+               std::size_t bytes, bool as_is) {
+  if (!as_is) {
+    stream_write(out, text.data(), text.size());
+    stream_write(out, kLineEnd.data(), kLineEnd.size());
+    return;
+  }
+  if (out.copy_length > 0 && out.copy_from == &from &&
+      out.copy_offset + static_cast<std::int64_t>(out.copy_length) == offset) {
+    out.copy_length += bytes;
+    return;
+  }
+  flush(out);
+  out.copy_from = &from;
+  out.copy_offset = offset;
+  out.copy_length = bytes;
+}
+
+}  // namespace
+
+int stream_copy_to_flag(StreamBuffer& s, StreamBuffer* out, std::size_t width,
+                        std::int32_t maxLines, LinesCopied& copied) {
+  last_view.from = nullptr;
+  static LineMark marks[kMarksPerScan];
+  const auto count = [&](const LineMark& m) {
+    ++copied.lines;
+    if ((m.flags & kLineCut) != 0 && copied.cut++ == 0) copied.firstCut = copied.lines;
+  };
+  while (copied.lines < maxLines) {
+    if (s.pos == s.in_end && !refill(s)) return s.in_error ? 1 : -1;
+    const std::string_view block(s.in.get() + s.pos, s.in_end - s.pos);
+    const std::size_t cap =
+        std::min<std::size_t>(kMarksPerScan, static_cast<std::size_t>(maxLines - copied.lines));
+    const std::size_t n = scan_lines(block, width, marks, cap);
+    if (n == 0) {
+      // No whole line in the buffer: more of the file, or a line longer than
+      // the buffer, or the file's last line without an end. Read it singly.
+      if (refill(s)) continue;
+      std::string_view line;
+      const int st = stream_read_view(s, std::string_view::npos, line);
+      if (st != 0) return st;
+      LineMark m{};
+      m.length = static_cast<std::uint32_t>(std::min(line.size(), kMaxScanBlock));
+      m.kept = static_cast<std::uint16_t>(used(line.substr(0, width)).size());
+      if (line.starts_with("/&")) m.flags |= kLineFlag;
+      if (line.size() > width && line.find_first_not_of(kCutFiller, width) != line.npos) {
+        m.flags |= kLineCut;
+      }
+      count(m);
+      if (out != nullptr) pass_line(s, *out, 0, line.substr(0, m.kept), 0, false);
+      if ((m.flags & kLineFlag) != 0) {
+        copied.flag = true;
+        break;
+      }
+      continue;
+    }
+    const std::int64_t base = s.in_offset + static_cast<std::int64_t>(s.pos);
+    for (std::size_t i = 0; i < n; ++i) {
+      const LineMark& m = marks[i];
+      count(m);
+      if (out != nullptr) {
+        pass_line(s, *out, base + m.start, block.substr(m.start, m.kept), line_after(m) - m.start,
+                  (m.flags & kLineAsIs) != 0);
+      }
+      if ((m.flags & kLineFlag) != 0) {
+        s.pos += line_after(m);
+        copied.flag = true;
+        if (out != nullptr) copied.writeError = out->write_error;
+        return 0;
+      }
+    }
+    s.pos += line_after(marks[n - 1]);
+  }
+  if (out != nullptr) copied.writeError = out->write_error;
+  return 0;
+}
+
 int stream_write(StreamBuffer& s, const char* data, std::size_t n) {
   if (s.copy_length > 0) flush_copy(s);
   if (s.write_error != 0) return s.write_error;
@@ -216,6 +305,19 @@ namespace {
 
 void set_write_through(Unit unit) {
   if (StreamBuffer* s = stream_of(unit)) s->write_through = true;
+}
+
+int copy_lines_to_flag(Unit in, Unit out, std::size_t width, std::int32_t maxLines,
+                       LinesCopied& copied) {
+  copied = LinesCopied{};
+  StreamBuffer* from = stream_of(in);
+  if (from == nullptr) return 1;
+  StreamBuffer* to = out == kNoUnit ? nullptr : stream_of(out);
+  if (out != kNoUnit && to == nullptr) {
+    copied.writeError = 1;
+    return 0;
+  }
+  return stream_copy_to_flag(*from, to, width, maxLines, copied);
 }
 
 platform::FileHandle stream_handle(Unit unit) {
