@@ -20,6 +20,8 @@ namespace sunder {
 namespace {
 
 constexpr std::size_t kNameField = 60;
+// A file open and a unit in use are reported together, as one status.
+static_assert(kOpenBothInUse == kOpenAlreadyOpen + kOpenUnitInUse);
 
 // The texts and choices that tell the two routines apart.
 struct Flavour {
@@ -114,18 +116,18 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
   to_upper(mode_field, 1);
   // Names in messages fill their field, and a longer name is shown whole.
   const std::string name_field = field(name, std::max(kNameField, name.size()));
-  std::int32_t status = 0;
+  std::int32_t status = kOpenOk;
 
   if (file_connected(name)) {
-    status = 4;
+    status = kOpenAlreadyOpen;
     report(f.already_open, name_field);
   }
   if (unit == kConsole || unit_connected(unit)) {
-    status += 6;
+    status += kOpenUnitInUse;
     report(f.unit_in_use, name_field);
   }
-  if (status != 0) {
-    if (failure_policy == 1) stop(kExitError, f.terminating_busy);
+  if (status != kOpenOk) {
+    if (failure_policy == kStopOnFailure) stop(kExitError, f.terminating_busy);
     return {status, !f.is_open_file};
   }
 
@@ -142,51 +144,53 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
     const int iostat = connect_unit(unit, name, UnitMode::kInput);
     if (trace >= 2) write_free(kConsole, {"Open (input) iochek=", iostat});
     if (iostat == platform::kNotFound) {
-      status = 2;
+      status = kOpenInputMissing;
       report(f.input_missing, name_field);
       close_unit(unit);
     } else if (iostat != 0) {
-      fail(8, f.input_failed, iostat);
+      fail(kOpenFailed, f.input_failed, iostat);
     }
   } else if (is_mode("In/out")) {
     const int iostat = connect_unit(unit, name, UnitMode::kInOut);
-    if (iostat != 0) fail(8, f.inout_failed, iostat);
+    if (iostat != 0) fail(kOpenFailed, f.inout_failed, iostat);
   } else if (is_mode("Append")) {
     if (!file_exists(name)) {
-      if (failure_policy == 1) {
+      if (failure_policy == kStopOnFailure) {
         report(f.append_missing, name_field);
         stop(kExitError, "Terminating");
       }
-      status = 1;
+      status = kOpenAppendCreated;
     }
     const int iostat = connect_unit(unit, name, UnitMode::kAppend);
-    if (iostat != 0) fail(8, f.append_failed, iostat);
+    if (iostat != 0) fail(kOpenFailed, f.append_failed, iostat);
   } else if (is_mode("Output")) {
     bool open_it = true;
     bool refused = false;
     const bool exists = file_exists(name);
     if (exists) {
       switch (overwrite_policy) {
-        case 2: {
+        case kOverwriteAsk: {
           std::string question = "Output file \"";
           question += used(name);
           question += "\" already exists.";
           question += "  Overwrite it?";
           if (!ask_yes_no(question)) {
-            if (failure_policy == 1) stop(kExitError, "Aborting.");
-            if (failure_policy == 2) return {f.is_open_file ? 4 : 3, true};
+            if (failure_policy == kStopOnFailure) stop(kExitError, "Aborting.");
+            if (failure_policy == kReturnOnFailure) {
+              return {f.is_open_file ? kOpenAlreadyOpen : kOpenNotOverwritten, true};
+            }
             refused = true;
           }
           break;
         }
-        case 4:
+        case kOverwriteAlways:
           break;
-        case 0:
-        case 1:
+        case kOverwriteNever:
+        case 1:  // as kOverwriteNever
           refused = true;
           break;
         default:
-          status = 8;
+          status = kOpenFailed;
           mesag(f.invalid_overwrite, 2);
           open_it = false;
           break;
@@ -197,12 +201,12 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
       // in the meantime is not replaced, it counts as existing.
       const int iostat = connect_unit(unit, name, exists ? UnitMode::kOutput : UnitMode::kNew);
       if (iostat == platform::kAlreadyExists) {
-        refused = overwrite_policy != 4;
+        refused = overwrite_policy != kOverwriteAlways;
         if (!refused && connect_unit(unit, name, UnitMode::kOutput) != 0) {
-          fail(3, f.write_failed, iostat);
+          fail(kOpenNotOverwritten, f.write_failed, iostat);
         }
       } else if (iostat != 0) {
-        fail(3, f.write_failed, iostat);
+        fail(kOpenNotOverwritten, f.write_failed, iostat);
       }
     }
     if (refused) {
@@ -213,24 +217,25 @@ Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::st
         mesag(text, 2);
         stop(kExitError, " ");
       }
-      status = 3;
+      status = kOpenNotOverwritten;
       report("*Opnfil: Output file already exists, and overwrite not requested: ", name_field);
     }
   } else if (f.is_open_file && is_mode("Scratch")) {
     const int iostat = connect_unit(unit, name, UnitMode::kScratch);
     if (iostat != 0) {
-      status = 8;
+      status = kOpenFailed;
       mesag("*open_file for scratch-file failed", 2);
       report_error_line(iostat);
       close_unit(unit);
     }
   } else {
-    status = 8;
+    status = kOpenFailed;
     report(f.bad_mode, mode_field);
-    if (failure_policy == 1) stop(kExitError, "Terminating");
+    if (failure_policy == kStopOnFailure) stop(kExitError, "Terminating");
   }
 
-  if (status > 0 && failure_policy == 1) stop(kExitError, f.terminating_open_err);
+  if (status != kOpenOk && failure_policy == kStopOnFailure)
+    stop(kExitError, f.terminating_open_err);
   return {status, true};
 }
 
@@ -240,7 +245,7 @@ std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
                        std::int32_t kontrl) {
   if (is_set_ktest(name)) {
     open_file_ktest = kontrl;
-    return 0;
+    return kOpenOk;
   }
   const std::int32_t trace = open_file_ktest;
   if (trace >= 2) {
@@ -257,7 +262,7 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
             std::int32_t& status) {
   if (is_set_ktest(name)) {
     opnfil_ktest = kontrl;
-    status = 0;
+    status = kOpenOk;
     return;
   }
   const std::int32_t trace = opnfil_ktest;
@@ -266,7 +271,7 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
         kConsole, "(A, 2I4, 5A)",
         {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name, "\""});
   }
-  status = 0;
+  status = kOpenOk;
   const Outcome outcome = open_on_unit(kOpnfil, unit, name, mode, kontrl, trace);
   status = outcome.status;
   if (trace >= 2 && outcome.leave_trace) {
