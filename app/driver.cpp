@@ -108,8 +108,7 @@ void end_of_run() {
     // is there: a user's file whose name differs only in letter case is not
     // ours to delete, and a run without wildcards has no call log at all.
     if (file_exists("sysCalls.log")) platform::run_command("del sysCalls.log ");
-    if (file_exists("mesg2log.err") &&
-        len_file("mesg2log.err", platform::run_command, rs.ktest) == 0) {
+    if (file_exists("mesg2log.err") && len_file("mesg2log.err", rs.ktest) == 0) {
       platform::run_command("del mesg2log.err ");
     }
   }
