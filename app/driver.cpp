@@ -113,12 +113,13 @@ void end_of_run() {
     }
   }
   if (rs.incomplete) {
-    mesag("*Not everything asked for could be split (see the messages above); exit status 1", 2);
+    mesag("*Not everything asked for could be split (see the messages above); exit status 1",
+          kMesagConsoleAndFile);
   }
-  mesag("//", 2);
+  mesag("//", kMesagConsoleAndFile);
   if (!run_log_written()) {
     // The run's record is lost: it cannot count as a success.
-    mesag("*The run log Sunder.log could not be written; stop", 0);
+    mesag("*The run log Sunder.log could not be written; stop", kMesagConsole);
     stop(kExitError);
   }
   close_run_log();
