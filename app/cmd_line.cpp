@@ -39,7 +39,7 @@ std::int32_t cmd_line(std::int32_t& nargs, std::span<char> text) {
 
   std::string_view path = platform::argument(0);
   if (path.size() > kPathField) path = path.substr(0, kPathField);
-  if (path.empty()) mesag("Err in getarg0 in cmd_line", 2);
+  if (path.empty()) mesag("Err in getarg0 in cmd_line", kMesagConsoleAndFile);
 
   std::string_view base = base_name(path);
   std::size_t nb = std::min(base.size(), n);
@@ -49,12 +49,12 @@ std::int32_t cmd_line(std::int32_t& nargs, std::span<char> text) {
   for (std::int32_t i = 1; i <= nargs; ++i) {
     std::string_view arg = platform::argument(i);
     if (arg.size() > kArgField) arg = arg.substr(0, kArgField);
-    if (arg.empty()) mesag("Err in getarg in cmd_line", 2);
+    if (arg.empty()) mesag("Err in getarg in cmd_line", kMesagConsoleAndFile);
 
     std::size_t b = f + arg.size() - 1;  // last column of this argument
     bool last = false;
     if (b > n) {
-      mesag("*Array too short in cmd_line; incomplete recovery*", 2);
+      mesag("*Array too short in cmd_line; incomplete recovery*", kMesagConsoleAndFile);
       b = n;
       last = true;
       status = 1;

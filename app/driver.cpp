@@ -108,18 +108,18 @@ void end_of_run() {
     // is there: a user's file whose name differs only in letter case is not
     // ours to delete, and a run without wildcards has no call log at all.
     if (file_exists("sysCalls.log")) platform::run_command("del sysCalls.log ");
-    if (file_exists("mesg2log.err") &&
-        len_file("mesg2log.err", platform::run_command, rs.ktest) == 0) {
+    if (file_exists("mesg2log.err") && len_file("mesg2log.err", rs.ktest) == 0) {
       platform::run_command("del mesg2log.err ");
     }
   }
   if (rs.incomplete) {
-    mesag("*Not everything asked for could be split (see the messages above); exit status 1", 2);
+    mesag("*Not everything asked for could be split (see the messages above); exit status 1",
+          kMesagConsoleAndFile);
   }
-  mesag("//", 2);
+  mesag("//", kMesagConsoleAndFile);
   if (!run_log_written()) {
     // The run's record is lost: it cannot count as a success.
-    mesag("*The run log Sunder.log could not be written; stop", 0);
+    mesag("*The run log Sunder.log could not be written; stop", kMesagConsole);
     stop(kExitError);
   }
   close_run_log();

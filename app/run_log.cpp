@@ -35,7 +35,7 @@ bool log_open() { return luLog >= 0 && unit_connected(luLog); }
 // A report line that did not reach the log: the run cannot claim success.
 void check_log_write(int status) {
   if (status == 0 || !log_open()) return;
-  mesag(kLogWriteError, 0);
+  mesag(kLogWriteError, kMesagConsole);
   stop(kExitError);
 }
 
@@ -44,7 +44,8 @@ void check_log_write(int status) {
 void setup_run_log() {
   luLog = nextlu();
   mesag("Initialize", -luLog);
-  if (open_file(luLog, kLogName, "output", 42) == 0) set_write_through(luLog);
+  const std::int32_t kontrol = kontrl(kOverwriteAlways, kReturnOnFailure);
+  if (open_file(luLog, kLogName, "output", kontrol) == kOpenOk) set_write_through(luLog);
 }
 
 bool run_log_written() { return log_open(); }
@@ -56,13 +57,13 @@ void write_echo_and_run_time() {
   std::int32_t nargs = 0;
   cmd_line(nargs, echo);
   render(std::span<char>(echo).subspan(67, 12), "(3A)", {"(", kVersion, ")"});
-  mesag(echo, 2);
+  mesag(echo, kMesagConsoleAndFile);
 
   std::int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, hundredths = 0;
   system_date_time(day, month, year, hour, minute, second, hundredths);
   render(echo, "(T57, 6(A, I2.2))",
          {"Run: ", month, "/", day, "/", year % 100, ", ", hour, ":", minute, ":", second});
-  mesag(echo, 2);
+  mesag(echo, kMesagConsoleAndFile);
 }
 
 void write_report_head() {
@@ -94,7 +95,7 @@ void write_report_row(std::string_view volume, std::string_view date, std::strin
 void close_run_log() {
   if (!log_open()) return;
   if (close_unit(luLog) != 0) {
-    mesag(kLogWriteError, 0);
+    mesag(kLogWriteError, kMesagConsole);
     stop(kExitError);
   }
 }

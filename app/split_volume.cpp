@@ -85,10 +85,10 @@ void warn_long_lines(const std::string& name) {
   if (longLines.count == 0) return;
   mesag("*Warning: " + name + ": " + std::to_string(longLines.count) +
             " lines longer than 80 characters, cut to 80",
-        2);
+        kMesagConsoleAndFile);
   mesag("  the first is line " + std::to_string(longLines.lineNo) + " of record " +
             std::to_string(longLines.record),
-        2);
+        kMesagConsoleAndFile);
 }
 
 bool cut_short(const std::string& name) {
@@ -160,12 +160,12 @@ Record identify(const std::string& name, std::int32_t record) {
 [[noreturn]] void body_read_failed(int st, const std::string& name, std::int32_t lineNo) {
   if (st == kReadEnd) {
     if (cut_short(name)) volume_cut_short(name);
-    mesag("End-of-chn flag not found.", 2);
+    mesag("End-of-chn flag not found.", kMesagConsoleAndFile);
     stop(kExitError);
   }
   std::string text(80, ' ');
   render(text, "(A, I6)", {"Read err at line", lineNo});
-  mesag(text, 2);
+  mesag(text, kMesagConsoleAndFile);
   stop(kExitError);
 }
 
@@ -240,7 +240,7 @@ void end_of_volume(const std::string& name, int readStatus, std::int32_t records
   if (cut_short(name)) volume_cut_short(name);
   const bool whole = readStatus == kReadEnd && records > 1;
   if (!whole) {
-    mesag("Err reading input file", 2);
+    mesag("Err reading input file", kMesagConsoleAndFile);
     rs.incomplete = true;
   } else if (!blank_lines(headerLines)) {
     // Lines after the last flag that are not blank: the volume was cut short

@@ -27,14 +27,14 @@ void system_time_local(std::int32_t& day, std::int32_t& month, std::int32_t& yea
                        std::int32_t& hundredths, std::string& zone, std::int32_t level) {
   if (level > 0) write_free(kConsole, {" >>In system_time_local"});
   system_date_time(day, month, year, hour, minute, second, hundredths);
-  if (level >= 1) hour += 24;  // asks local_time to trace
+  if (level >= 1) hour += kLocalTimeTrace;  // asks local_time to trace
   if (level >= 2) {
     write_free(kConsole,
                {"Going to local_time: nday,nMth,nYr, nHr,nMin", day, month, year, hour, minute});
   }
   // A rejected reading comes back unchanged: take the trace request off again.
   local_time(91.0f, 0.0f, day, month, year, hour, minute, zone);
-  if (hour >= 24) hour -= 24;
+  if (hour >= kLocalTimeTrace) hour -= kLocalTimeTrace;
   if (level >= 2) {
     write_free(kConsole,
                {"Back from local_time: nday,nMth,nYr, nHr,nMin", day, month, year, hour, minute});

@@ -30,6 +30,8 @@
 namespace sunder {
 namespace {
 
+constexpr std::int32_t kHoursPerDay = 24;
+
 bool trace_on = false;
 bool file_to_read = true;
 std::string pc_tim_zone(5, ' ');
@@ -37,7 +39,7 @@ std::string zone_name(3, ' ');
 std::int32_t file_hour_shift = 0;
 std::int32_t file_minute_shift = 0;
 
-void log_error(std::string_view text) { mesag_to_log(text, " ", 2); }
+void log_error(std::string_view text) { mesag_to_log(text, " ", kLogConsoleAndFile); }
 
 bool local_word(std::string_view word) { return word.size() >= 3 && word.substr(1, 2) == "oc"; }
 
@@ -63,7 +65,7 @@ void read_timezone_file() {
     file_minute_shift = 0;
   } else {
     const Unit unit = nextlu();
-    if (open_file(unit, path, "input", 2) != 0) {
+    if (open_file(unit, path, "input", kReturnOnFailure) != kOpenOk) {
       log_error("*In local_time: Err opening c:\\timeZone.pc");
     } else {
       std::string letter(1, ' ');
@@ -88,118 +90,156 @@ void read_timezone_file() {
   file_to_read = false;
 }
 
+// A date and time of day as local_time works on it.
+struct Time {
+  std::int32_t day, month, year, hour, minute;
+};
+
+// The shift from GMT to local standard time.
+struct Shift {
+  std::int32_t hours = 0;
+  std::int32_t minutes = 0;
+};
+
+// The trace is asked for: on from now, and the incoming time written.
+void start_trace(float latitude, float longitude, const Time& t, const std::string& zone) {
+  trace_on = true;
+  mesag(std::string_view("   >>In local_time"), kMesagConsoleAndFile);
+  write_line(kConsole, "(6X, A, 2F7.2, I5, 3I3, 3A)",
+             {"lat,lon, yr,mon,day, hr,zone=", latitude, longitude, t.year, t.month, t.day, t.hour,
+              ", \"", zone, "\""});
+}
+
+// A date below 1 or a zone word neither GMT nor local is reported.
+bool rejected(const Time& t, const std::string& word) {
+  if (t.day >= 1 && t.month >= 1 && t.year >= 1 && (word == "GMT  " || local_word(word))) {
+    return false;
+  }
+  log_error("*In local_time: Bad incoming time");
+  write_free(kConsole, {"input:", word, t.day, t.month, t.year});
+  return true;
+}
+
+// File mode: the time-zone file's shift when the clock keeps GMT, none when
+// it keeps local time; the zone named by the file's letter.
+Shift file_shift(std::string& zone) {
+  if (file_to_read) read_timezone_file();
+  Shift shift;
+  if (pc_tim_zone.substr(0, 3) == "GMT") {
+    shift = {file_hour_shift, file_minute_shift};
+  } else if (!local_word(pc_tim_zone)) {
+    log_error("*In local_time, c:\\timeZone.pc time zone err; assume local time");
+  }
+  put_field(zone, zone_name);
+  if (trace_on) {
+    write_free(kConsole, {"PcTimZone,timeZone, nHr&minShift=", pc_tim_zone, ",", zone, shift.hours,
+                          shift.minutes});
+  }
+  return shift;
+}
+
+// Coordinate mode: a North American standard-time zone by longitude.
+Shift coordinate_shift(float latitude, float longitude, const std::string& word,
+                       std::string& zone) {
+  if (word != "GMT  ") log_error("*In local_time, timeZone not GMT");
+  if (std::fabs(latitude) > 90.0f || std::fabs(longitude) > 180.0f) {
+    log_error("*In local_time: lat,lon args bad");
+  }
+  const float lon = longitude;
+  std::string_view name = "Unk";
+  Shift shift;
+  if (lon >= -85.0f && lon < -67.0f) {
+    name = "E_T", shift.hours = -5;
+  } else if (lon >= -102.0f && lon < -85.0f) {
+    name = "C_T", shift.hours = -6;
+  } else if (lon >= -114.0f && lon < -102.0f) {
+    name = "M_T", shift.hours = -7;
+  } else if (lon >= -130.0f && lon < -114.0f) {
+    name = "P_T", shift.hours = -8;
+  } else if (lon >= -180.0f && lon < -130.0f && latitude > 48.0f) {
+    name = "A_T", shift.hours = -9;
+  } else if (lon >= -180.0f && lon < -130.0f && latitude > 0.0f && latitude < 48.0f) {
+    name = "H_T", shift.hours = -10;
+  }
+  // Any other point (also far west at latitude 48 or south of the equator)
+  // has no known zone: "Unk" and no shift.
+  put_field(zone, name);
+  return shift;
+}
+
+// Shifts carry over whole hours and whole days: the file's fields hold up to
+// 99 hours and 99 minutes, more than one day or one hour.
+void apply_shift(const Shift& shift, const std::string& zone, Time& t) {
+  t.minute += shift.minutes;
+  t.hour += shift.hours + floor_div(t.minute, 60);
+  t.minute -= floor_div(t.minute, 60) * 60;
+  const std::int32_t day_change = floor_div(t.hour, kHoursPerDay);
+  t.hour -= day_change * kHoursPerDay;
+  if (day_change != 0) change_day(day_change, t.day, t.month, t.year);
+  if (trace_on) {
+    write_line(kConsole, "(6X, 2A, 2I5)", {"timZone,loclHrStd,dayChng=", zone, t.hour, day_change});
+  }
+}
+
+// A known zone becomes _ST or, in daylight time (never in Hawaii), _DT; a
+// time given as GMT then gains the daylight hour.
+void apply_daylight_time(const std::string& word, std::string& zone, Time& t) {
+  if (zone.substr(0, 3) == "Unk") return;
+  zone[1] = 'S';
+  zone[2] = 'T';
+  if (zone.substr(0, 3) == "HST" || !daylight_time(t.day, t.month, t.year, t.hour)) return;
+  zone[1] = 'D';
+  if (local_word(word)) return;
+  ++t.hour;
+  if (t.hour >= kHoursPerDay) {
+    t.hour -= kHoursPerDay;
+    change_day(1, t.day, t.month, t.year);
+  }
+}
+
+void trace_result(const Time& local, const Time& gmt, std::int32_t hour_shift,
+                  const std::string& zone) {
+  mesag(std::string_view("   <<Lv local_time"), kMesagConsoleAndFile);
+  write_line(kConsole, "(6X, A, 4I3, I5, A4)",
+             {"with Local Hr,Mn, Mo/Dy/Yr=", local.hour, local.minute, local.month, local.day,
+              local.year, zone});
+  if (hour_shift != 0) {
+    write_line(kConsole, "(11X, A, 4I3, I5, 2X, A, I3)",
+               {"  GMT Hr,Mn, Mo/Dy/Yr=", gmt.hour, gmt.minute, gmt.month, gmt.day, gmt.year,
+                "shift=", hour_shift});
+  }
+}
+
 }  // namespace
 
 std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std::int32_t& month,
                         std::int32_t& year, std::int32_t& hour, std::int32_t& minute,
                         std::string& zone) {
   if (zone.size() < 3) zone.resize(3, ' ');
-  std::int32_t hr = hour;
-  if (hr >= 24) {
-    hr -= 24;
-    trace_on = true;
-    mesag(std::string_view("   >>In local_time"), 2);
-    write_line(kConsole, "(6X, A, 2F7.2, I5, 3I3, 3A)",
-               {"lat,lon, yr,mon,day, hr,zone=", latitude, longitude, year, month, day, hr, ", \"",
-                zone, "\""});
-  }
+  const bool trace_asked = hour >= kLocalTimeTrace;
+  const Time given{day, month, year, trace_asked ? hour - kLocalTimeTrace : hour, minute};
+  if (trace_asked) start_trace(latitude, longitude, given, zone);
 
   const std::string word = field(zone, 5);
-  if (day < 1 || month < 1 || year < 1 || (word != "GMT  " && !local_word(word))) {
-    log_error("*In local_time: Bad incoming time");
-    write_free(kConsole, {"input:", word, day, month, year});
+  if (rejected(given, word)) {
     put_field(zone, "Unk");
     return -1;
   }
 
-  std::int32_t dy = day, mo = month, yr = year, mn = minute;
-  std::int32_t hour_shift = 0;
-  std::int32_t minute_shift = 0;
+  const Shift shift = std::fabs(latitude) >= 91.0f
+                          ? file_shift(zone)
+                          : coordinate_shift(latitude, longitude, word, zone);
+  Time local = given;
+  if (shift.hours != 0 || shift.minutes != 0) apply_shift(shift, zone, local);
+  apply_daylight_time(word, zone, local);
+  if (trace_on) trace_result(local, given, shift.hours, zone);
 
-  if (std::fabs(latitude) >= 91.0f) {
-    if (file_to_read) read_timezone_file();
-    if (pc_tim_zone.substr(0, 3) == "GMT") {
-      hour_shift = file_hour_shift;
-      minute_shift = file_minute_shift;
-    } else if (!local_word(pc_tim_zone)) {
-      log_error("*In local_time, c:\\timeZone.pc time zone err; assume local time");
-    }
-    put_field(zone, zone_name);
-    if (trace_on) {
-      write_free(kConsole, {"PcTimZone,timeZone, nHr&minShift=", pc_tim_zone, ",", zone, hour_shift,
-                            minute_shift});
-    }
-  } else {
-    if (word != "GMT  ") log_error("*In local_time, timeZone not GMT");
-    if (std::fabs(latitude) > 90.0f || std::fabs(longitude) > 180.0f) {
-      log_error("*In local_time: lat,lon args bad");
-    }
-    const float lon = longitude;
-    std::string_view name = "Unk";
-    if (lon >= -85.0f && lon < -67.0f) {
-      name = "E_T", hour_shift = -5;
-    } else if (lon >= -102.0f && lon < -85.0f) {
-      name = "C_T", hour_shift = -6;
-    } else if (lon >= -114.0f && lon < -102.0f) {
-      name = "M_T", hour_shift = -7;
-    } else if (lon >= -130.0f && lon < -114.0f) {
-      name = "P_T", hour_shift = -8;
-    } else if (lon >= -180.0f && lon < -130.0f && latitude > 48.0f) {
-      name = "A_T", hour_shift = -9;
-    } else if (lon >= -180.0f && lon < -130.0f && latitude > 0.0f && latitude < 48.0f) {
-      name = "H_T", hour_shift = -10;
-    }
-    // Any other point (also far west at latitude 48 or south of the equator)
-    // has no known zone: "Unk" and no shift.
-    put_field(zone, name);
-  }
-
-  if (hour_shift != 0 || minute_shift != 0) {
-    // Shifts carry over whole hours and whole days: the file's fields hold
-    // up to 99 hours and 99 minutes, more than one day or one hour.
-    mn += minute_shift;
-    hr += hour_shift + floor_div(mn, 60);
-    mn -= floor_div(mn, 60) * 60;
-    const std::int32_t day_change = floor_div(hr, 24);
-    hr -= day_change * 24;
-    if (day_change != 0) change_day(day_change, dy, mo, yr);
-    if (trace_on) {
-      write_line(kConsole, "(6X, 2A, 2I5)", {"timZone,loclHrStd,dayChng=", zone, hr, day_change});
-    }
-  }
-
-  if (zone.substr(0, 3) != "Unk") {
-    zone[1] = 'S';
-    zone[2] = 'T';
-    if (zone.substr(0, 3) != "HST" && daylight_time(dy, mo, yr, hr)) {
-      zone[1] = 'D';
-      if (!local_word(word)) {
-        ++hr;
-        if (hr >= 24) {
-          hr -= 24;
-          change_day(1, dy, mo, yr);
-        }
-      }
-    }
-  }
-
-  if (trace_on) {
-    mesag(std::string_view("   <<Lv local_time"), 2);
-    write_line(kConsole, "(6X, A, 4I3, I5, A4)",
-               {"with Local Hr,Mn, Mo/Dy/Yr=", hr, mn, mo, dy, yr, zone});
-    if (hour_shift != 0) {
-      write_line(kConsole, "(11X, A, 4I3, I5, 2X, A, I3)",
-                 {"  GMT Hr,Mn, Mo/Dy/Yr=", hour >= 24 ? hour - 24 : hour, minute, month, day, year,
-                  "shift=", hour_shift});
-    }
-  }
-
-  day = dy;
-  month = mo;
-  year = yr;
-  hour = hr;
-  minute = mn;
-  return hour_shift;
+  day = local.day;
+  month = local.month;
+  year = local.year;
+  hour = local.hour;
+  minute = local.minute;
+  return shift.hours;
 }
 
 namespace {

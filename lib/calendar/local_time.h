@@ -7,6 +7,9 @@
 
 namespace sunder {
 
+// Added to the incoming hour: the trace lines are written from this call on.
+inline constexpr std::int32_t kLocalTimeTrace = 24;
+
 // Returns the whole-hour shift applied, or -1 when the input is rejected.
 std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std::int32_t& month,
                         std::int32_t& year, std::int32_t& hour, std::int32_t& minute,

@@ -21,6 +21,10 @@ namespace sunder {
 namespace {
 
 constexpr std::size_t kNameField = 60;
+// The ktest from which open_file and opnfil write their trace lines.
+constexpr std::int32_t kTraceLines = 2;
+// A file open and a unit in use are reported together, as one status.
+static_assert(kOpenBothInUse == kOpenAlreadyOpen + kOpenUnitInUse);
 
 // The texts and choices that tell the two routines apart.
 struct Flavour {
@@ -82,14 +86,14 @@ bool is_set_ktest(std::string_view name) { return used(name) == "Set ktest"; }
 void report(std::string_view text, std::string_view name_field) {
   std::string line(text);
   line += name_field;
-  mesag(line, 2);
+  mesag(line, kMesagConsoleAndFile);
 }
 
 // "  with run-time error:" and the I/O status, as a second message.
 void report_error_line(int iostat) {
   std::string line(kNameField, ' ');
   render(line, "(A, I6)", {"  with run-time error:", iostat});
-  mesag(line, 2);
+  mesag(line, kMesagConsoleAndFile);
 }
 
 // The outcome of one open: the status, and whether the leave trace is due.
@@ -98,133 +102,208 @@ struct Outcome {
   bool leave_trace;
 };
 
+// One open as the mode routines see it.
+struct Request {
+  const Flavour& f;
+  Unit unit;
+  std::string_view name;
+  std::string name_field;  // the name filling its field, or whole when longer
+  std::int32_t failure_policy;
+  std::int32_t overwrite_policy;
+  std::int32_t trace;
+};
+
+// The file already open on a unit, the unit already connected: each is
+// reported, and the status tells which (both: kOpenBothInUse).
+std::int32_t in_use(const Request& r) {
+  std::int32_t status = kOpenOk;
+  if (file_connected(r.name)) {
+    status = kOpenAlreadyOpen;
+    report(r.f.already_open, r.name_field);
+  }
+  if (r.unit == kConsole || unit_connected(r.unit)) {
+    status += kOpenUnitInUse;
+    report(r.f.unit_in_use, r.name_field);
+  }
+  return status;
+}
+
+// A failed open: the report, the error line, and the unit released.
+std::int32_t failed(const Request& r, std::int32_t status, std::string_view text, int iostat) {
+  report(text, r.name_field);
+  report_error_line(iostat);
+  close_unit(r.unit);
+  return status;
+}
+
+// A failed open for writing; a link or a special file at the name ends the run.
+std::int32_t failed_write(const Request& r, std::int32_t status, std::string_view text,
+                          int iostat) {
+  if (iostat == platform::kNotRegularFile) refuse_not_regular(r.name);
+  return failed(r, status, text, iostat);
+}
+
+std::int32_t open_input(const Request& r) {
+  const int iostat = connect_unit(r.unit, r.name, UnitMode::kInput);
+  if (r.trace >= kTraceLines) write_free(kConsole, {"Open (input) iochek=", iostat});
+  if (iostat == platform::kNotFound) {
+    report(r.f.input_missing, r.name_field);
+    close_unit(r.unit);
+    return kOpenInputMissing;
+  }
+  if (iostat != 0) return failed(r, kOpenFailed, r.f.input_failed, iostat);
+  return kOpenOk;
+}
+
+std::int32_t open_in_out(const Request& r) {
+  const int iostat = connect_unit(r.unit, r.name, UnitMode::kInOut);
+  if (iostat != 0) return failed_write(r, kOpenFailed, r.f.inout_failed, iostat);
+  return kOpenOk;
+}
+
+// A missing file is created (kOpenAppendCreated), unless failures stop the run.
+std::int32_t open_append(const Request& r) {
+  std::int32_t status = kOpenOk;
+  if (!file_exists(r.name)) {
+    if (r.failure_policy == kStopOnFailure) {
+      report(r.f.append_missing, r.name_field);
+      stop(kExitError, "Terminating");
+    }
+    status = kOpenAppendCreated;
+  }
+  const int iostat = connect_unit(r.unit, r.name, UnitMode::kAppend);
+  if (iostat != 0) return failed_write(r, kOpenFailed, r.f.append_failed, iostat);
+  return status;
+}
+
+// What an Output open does with a file that is there already.
+enum class Existing {
+  kReplace,    // overwrite it
+  kKeep,       // overwrite not requested (or declined)
+  kBadPolicy,  // no such overwrite policy: reported
+  kDeclined,   // declined at the question under kReturnOnFailure
+};
+
+Existing existing_output(const Request& r) {
+  switch (r.overwrite_policy) {
+    case kOverwriteAsk: {
+      std::string question = "Output file \"";
+      question += used(r.name);
+      question += "\" already exists.";
+      question += "  Overwrite it?";
+      if (ask_yes_no(question)) return Existing::kReplace;
+      if (r.failure_policy == kStopOnFailure) stop(kExitError, "Aborting.");
+      if (r.failure_policy == kReturnOnFailure) return Existing::kDeclined;
+      return Existing::kKeep;
+    }
+    case kOverwriteAlways:
+      return Existing::kReplace;
+    case kOverwriteNever:
+    case 1:  // as kOverwriteNever
+      return Existing::kKeep;
+    default:
+      mesag(r.f.invalid_overwrite, kMesagConsoleAndFile);
+      return Existing::kBadPolicy;
+  }
+}
+
+// An existing output file kept: open_file ends the run, opnfil reports it.
+std::int32_t keep_existing(const Request& r) {
+  if (r.f.is_open_file) {
+    std::string text = "*Stop: Output file ";
+    text += used(r.name);
+    text += " already exists, overwrite not requested.";
+    mesag(text, kMesagConsoleAndFile);
+    stop(kExitError, " ");
+  }
+  report("*Opnfil: Output file already exists, and overwrite not requested: ", r.name_field);
+  return kOpenNotOverwritten;
+}
+
+std::int32_t open_output(const Request& r) {
+  const bool exists = file_exists(r.name);
+  bool keep = false;
+  if (exists) {
+    switch (existing_output(r)) {
+      case Existing::kReplace:
+        break;
+      case Existing::kKeep:
+        keep = true;
+        break;
+      case Existing::kBadPolicy:
+        return kOpenFailed;
+      case Existing::kDeclined:
+        return r.f.is_open_file ? kOpenAlreadyOpen : kOpenNotOverwritten;
+    }
+  }
+  std::int32_t status = kOpenOk;
+  if (!keep) {
+    // A file that was not there is created exclusively: one that appears
+    // in the meantime is not replaced, it counts as existing.
+    const int iostat = connect_unit(r.unit, r.name, exists ? UnitMode::kOutput : UnitMode::kNew);
+    if (iostat == platform::kAlreadyExists) {
+      keep = r.overwrite_policy != kOverwriteAlways;
+      if (!keep && connect_unit(r.unit, r.name, UnitMode::kOutput) != 0) {
+        status = failed_write(r, kOpenNotOverwritten, r.f.write_failed, iostat);
+      }
+    } else if (iostat != 0) {
+      status = failed_write(r, kOpenNotOverwritten, r.f.write_failed, iostat);
+    }
+  }
+  if (keep) status = keep_existing(r);
+  return status;
+}
+
+// open_file only.
+std::int32_t open_scratch(const Request& r) {
+  const int iostat = connect_unit(r.unit, r.name, UnitMode::kScratch);
+  if (iostat == 0) return kOpenOk;
+  mesag("*open_file for scratch-file failed", kMesagConsoleAndFile);
+  report_error_line(iostat);
+  close_unit(r.unit);
+  return kOpenFailed;
+}
+
+std::int32_t bad_mode(const Request& r, std::string_view mode_field) {
+  report(r.f.bad_mode, mode_field);
+  if (r.failure_policy == kStopOnFailure) stop(kExitError, "Terminating");
+  return kOpenFailed;
+}
+
 Outcome open_on_unit(const Flavour& f, Unit unit, std::string_view name, std::string_view mode,
                      std::int32_t kontrl, std::int32_t trace) {
-  const std::int32_t failure_policy = kontrl % 10;
-  const std::int32_t overwrite_policy = kontrl / 10;
-
   std::string mode_field = field(mode, f.mode_width);
   to_lower(mode_field, mode_field.size());
   to_upper(mode_field, 1);
   // Names in messages fill their field, and a longer name is shown whole.
   const std::string name_field = field(name, std::max(kNameField, name.size()));
-  std::int32_t status = 0;
+  const Request r{f, unit, name, name_field, kontrl % 10, kontrl / 10, trace};
 
-  if (file_connected(name)) {
-    status = 4;
-    report(f.already_open, name_field);
-  }
-  if (unit == kConsole || unit_connected(unit)) {
-    status += 6;
-    report(f.unit_in_use, name_field);
-  }
-  if (status != 0) {
-    if (failure_policy == 1) stop(kExitError, f.terminating_busy);
-    return {status, !f.is_open_file};
+  const std::int32_t busy = in_use(r);
+  if (busy != kOpenOk) {
+    if (r.failure_policy == kStopOnFailure) stop(kExitError, f.terminating_busy);
+    return {busy, !f.is_open_file};
   }
 
   auto is_mode = [&](std::string_view word) { return mode_field == field(word, f.mode_width); };
-  auto fail = [&](std::int32_t new_status, std::string_view text, int iostat) {
-    if (iostat == platform::kNotRegularFile && !is_mode("Input")) refuse_not_regular(name);
-    status = new_status;
-    report(text, name_field);
-    report_error_line(iostat);
-    close_unit(unit);
-  };
-
+  std::int32_t status = kOpenOk;
   if (is_mode("Input")) {
-    const int iostat = connect_unit(unit, name, UnitMode::kInput);
-    if (trace >= 2) write_free(kConsole, {"Open (input) iochek=", iostat});
-    if (iostat == platform::kNotFound) {
-      status = 2;
-      report(f.input_missing, name_field);
-      close_unit(unit);
-    } else if (iostat != 0) {
-      fail(8, f.input_failed, iostat);
-    }
+    status = open_input(r);
   } else if (is_mode("In/out")) {
-    const int iostat = connect_unit(unit, name, UnitMode::kInOut);
-    if (iostat != 0) fail(8, f.inout_failed, iostat);
+    status = open_in_out(r);
   } else if (is_mode("Append")) {
-    if (!file_exists(name)) {
-      if (failure_policy == 1) {
-        report(f.append_missing, name_field);
-        stop(kExitError, "Terminating");
-      }
-      status = 1;
-    }
-    const int iostat = connect_unit(unit, name, UnitMode::kAppend);
-    if (iostat != 0) fail(8, f.append_failed, iostat);
+    status = open_append(r);
   } else if (is_mode("Output")) {
-    bool open_it = true;
-    bool refused = false;
-    const bool exists = file_exists(name);
-    if (exists) {
-      switch (overwrite_policy) {
-        case 2: {
-          std::string question = "Output file \"";
-          question += used(name);
-          question += "\" already exists.";
-          question += "  Overwrite it?";
-          if (!ask_yes_no(question)) {
-            if (failure_policy == 1) stop(kExitError, "Aborting.");
-            if (failure_policy == 2) return {f.is_open_file ? 4 : 3, true};
-            refused = true;
-          }
-          break;
-        }
-        case 4:
-          break;
-        case 0:
-        case 1:
-          refused = true;
-          break;
-        default:
-          status = 8;
-          mesag(f.invalid_overwrite, 2);
-          open_it = false;
-          break;
-      }
-    }
-    if (open_it && !refused) {
-      // A file that was not there is created exclusively: one that appears
-      // in the meantime is not replaced, it counts as existing.
-      const int iostat = connect_unit(unit, name, exists ? UnitMode::kOutput : UnitMode::kNew);
-      if (iostat == platform::kAlreadyExists) {
-        refused = overwrite_policy != 4;
-        if (!refused && connect_unit(unit, name, UnitMode::kOutput) != 0) {
-          fail(3, f.write_failed, iostat);
-        }
-      } else if (iostat != 0) {
-        fail(3, f.write_failed, iostat);
-      }
-    }
-    if (refused) {
-      if (f.is_open_file) {
-        std::string text = "*Stop: Output file ";
-        text += used(name);
-        text += " already exists, overwrite not requested.";
-        mesag(text, 2);
-        stop(kExitError, " ");
-      }
-      status = 3;
-      report("*Opnfil: Output file already exists, and overwrite not requested: ", name_field);
-    }
+    status = open_output(r);
   } else if (f.is_open_file && is_mode("Scratch")) {
-    const int iostat = connect_unit(unit, name, UnitMode::kScratch);
-    if (iostat != 0) {
-      status = 8;
-      mesag("*open_file for scratch-file failed", 2);
-      report_error_line(iostat);
-      close_unit(unit);
-    }
+    status = open_scratch(r);
   } else {
-    status = 8;
-    report(f.bad_mode, mode_field);
-    if (failure_policy == 1) stop(kExitError, "Terminating");
+    status = bad_mode(r, mode_field);
   }
 
-  if (status > 0 && failure_policy == 1) stop(kExitError, f.terminating_open_err);
+  if (status != kOpenOk && r.failure_policy == kStopOnFailure) {
+    stop(kExitError, f.terminating_open_err);
+  }
   return {status, true};
 }
 
@@ -240,16 +319,17 @@ std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
                        std::int32_t kontrl) {
   if (is_set_ktest(name)) {
     open_file_ktest = kontrl;
-    return 0;
+    return kOpenOk;
   }
   const std::int32_t trace = open_file_ktest;
-  if (trace >= 2) {
+  if (trace >= kTraceLines) {
     write_line(kConsole, "(5A, 2I4)",
                {" >>In open_file, filename,mode,lu,kontrl= \"", used(name), "\", \"", mode, "\",",
                 unit, kontrl});
   }
   const Outcome outcome = open_on_unit(kOpenFile, unit, name, mode, kontrl, trace);
-  if (trace >= 2 && outcome.leave_trace) write_line(kConsole, "(A)", {" << Leaving open_file.."});
+  if (trace >= kTraceLines && outcome.leave_trace)
+    write_line(kConsole, "(A)", {" << Leaving open_file.."});
   return outcome.status;
 }
 
@@ -257,19 +337,19 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
             std::int32_t& status) {
   if (is_set_ktest(name)) {
     opnfil_ktest = kontrl;
-    status = 0;
+    status = kOpenOk;
     return;
   }
   const std::int32_t trace = opnfil_ktest;
-  if (trace >= 2) {
+  if (trace >= kTraceLines) {
     write_line(
         kConsole, "(A, 2I4, 5A)",
         {"  >>In opnfil: lu,kontrl,mode,filnam", unit, kontrl, ", \"", mode, "\", \"", name, "\""});
   }
-  status = 0;
+  status = kOpenOk;
   const Outcome outcome = open_on_unit(kOpnfil, unit, name, mode, kontrl, trace);
   status = outcome.status;
-  if (trace >= 2 && outcome.leave_trace) {
+  if (trace >= kTraceLines && outcome.leave_trace) {
     write_line(kConsole, "(A, I4)", {"  <<Leaving opnfil, opnErr=", status});
   }
 }

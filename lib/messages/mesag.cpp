@@ -70,17 +70,17 @@ void mesag(std::string_view text, std::int32_t& iwhere) {
   if (ktest >= 1) write_free(kConsole, {">>In mesag - iwhere,text= ", iwhere, ", ", text});
 
   const std::string_view used_text = used(text);
-  if (used_text == "Get lu") {
+  if (used_text == kMesagGetLu) {
     get_lu(iwhere);
     return;
   }
-  if (used_text == "Set ktest") {
+  if (used_text == kMesagSetKtest) {
     ktest = iwhere;
     return;
   }
 
-  const bool console_wanted = iwhere == 0 || iwhere == 2;
-  const bool file_wanted = iwhere != 0;
+  const bool console_wanted = iwhere == kMesagConsole || iwhere == kMesagConsoleAndFile;
+  const bool file_wanted = iwhere != kMesagConsole;
 
   if (first_call) {
     next_column = 1;

@@ -78,7 +78,7 @@ void mesag_to_log(std::string_view text, std::string_view options, std::int32_t 
   const std::string_view whole = used(text);
   if (whole == "Set ktest") {
     ktest = kontrol;
-    mesag("Set ktest", kontrol);
+    mesag(kMesagSetKtest, kontrol);
     open_file(0, "Set ktest", " ", kontrol);
   } else if (whole == "Initialize") {
     log_unit = -kontrol;
@@ -95,22 +95,24 @@ void mesag_to_log(std::string_view text, std::string_view options, std::int32_t 
       put_field(log_name, "mesg2log.err");
       initialised = true;
     }
-    if (kontrol == 10 && starts_with(text, "close")) {
+    if (kontrol == kLogControl && starts_with(text, "close")) {
       close_unit(log_unit);
       if (ktest > 0) write_free(kConsole, {"<<Lv mesag_to_log; lu closed"});
       return;
     }
-    if (kontrol == 10 && !starts_with(text, "open")) {
-      mesag("Bad kontrol=10 call to mesag_to_log", 2);
+    if (kontrol == kLogControl && !starts_with(text, "open")) {
+      mesag("Bad kontrol=10 call to mesag_to_log", kMesagConsoleAndFile);
       return;
     }
     bool open = file_connected(log_name);
     if (ktest > 0) write_free(kConsole, {"Log file open: ", open});
     if (!open) {
-      const std::int32_t status = open_file(log_unit, log_name, "append", 42);
-      if (ktest > 0 || status > 1) write_free(kConsole, {"On open of logFile, ier= ", status});
+      const std::int32_t status =
+          open_file(log_unit, log_name, "append", kontrl(kOverwriteAlways, kReturnOnFailure));
+      if (ktest > 0 || status > kOpenAppendCreated)
+        write_free(kConsole, {"On open of logFile, ier= ", status});
     }
-    if (kontrol == 10) {
+    if (kontrol == kLogControl) {
       if (ktest > 0) {
         open = file_connected(log_name);
         write_free(kConsole, {"<<Lv mesag_to_log, lu Opn=", open});
@@ -120,12 +122,12 @@ void mesag_to_log(std::string_view text, std::string_view options, std::int32_t 
 
     LineBuffer line;
     put_field(std::span<char>(line), text);
-    const std::int32_t code = kontrol > 2 ? 2 : kontrol;
+    const std::int32_t code = kontrol > kLogConsoleAndFile ? kLogConsoleAndFile : kontrol;
     if (starts_with(options, "w/time")) stamp_line(text, options, code, line);
     mesag(as_view(line), code);
 
-    if (kontrol == 4) {
-      mesag("Stopping..", 2);
+    if (kontrol == kLogAndStop) {
+      mesag("Stopping..", kMesagConsoleAndFile);
       stop(kExitError, " ");
     }
     if (close_after_write) close_unit(log_unit);
@@ -136,9 +138,9 @@ void mesag_to_log(std::string_view text, std::string_view options, std::int32_t 
 
 std::int32_t open_file_logged(Unit unit, std::string_view name, std::string_view mode,
                               std::int32_t kontrl) {
-  mesag_to_log("open for msg", " ", 10);
+  mesag_to_log("open for msg", " ", kLogControl);
   const std::int32_t status = open_file(unit, name, mode, kontrl);
-  mesag_to_log("close", " ", 10);
+  mesag_to_log("close", " ", kLogControl);
   return status;
 }
 

@@ -5,9 +5,20 @@
 #include <cstdint>
 #include <string_view>
 
+#include "lib/messages/mesag.h"
 #include "lib/text/streams.h"
 
 namespace sunder {
+
+// kontrol of a line: where it goes. Any other value above kLogConsoleAndFile
+// counts as kLogConsoleAndFile; a negative one writes nothing. With
+// "Set ktest" kontrol is the trace level, with "Initialize" the negated unit
+// of the log file.
+inline constexpr std::int32_t kLogConsole = kMesagConsole;                // the console only
+inline constexpr std::int32_t kLogFile = kMesagFile;                      // the message file only
+inline constexpr std::int32_t kLogConsoleAndFile = kMesagConsoleAndFile;  // both
+inline constexpr std::int32_t kLogAndStop = 4;   // both, then the run ends (exit status 1)
+inline constexpr std::int32_t kLogControl = 10;  // no line: "open..." or "close..." the log file
 
 void mesag_to_log(std::string_view text, std::string_view options, std::int32_t kontrol);
 // open_file bracketed by an open and a close of the log file.

@@ -18,9 +18,8 @@ namespace {
 
 constexpr std::size_t kNameLength = 12;
 constexpr std::size_t kMessageLength = 80;
+// The length before it is known, as the trace shows it.
 constexpr std::int64_t kNoLength = -99;
-constexpr std::int64_t kNotFound = -2;
-constexpr std::int64_t kReadFailed = -5;
 
 bool same_ignoring_case(std::string a, std::string b) {
   to_lower(a);
@@ -49,8 +48,7 @@ int size_of(const std::string& path, std::size_t name_start, std::int64_t& bytes
 
 }  // namespace
 
-std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std::int32_t ktest) {
-  (void)runner;  // the length comes from the file system, no listing is run
+std::int64_t len_file(std::string_view file, std::int32_t ktest) {
   if (ktest >= 1) write_free(kConsole, {">>In len_file, file= ", file});
 
   const std::string path(used(file));
@@ -73,14 +71,14 @@ std::int64_t len_file(std::string_view file, platform::CommandRunner runner, std
   } else if (status == platform::kNotFound) {
     std::string message = blanks(kMessageLength);
     render(message, "(2A)", {"File not found, len_file: ", file});
-    mesag(message, 2);
+    mesag(message, kMesagConsoleAndFile);
     render(message, "(4A)",
            {"Input and Dir filenames: ", filenameFromInput, ", ", blanks(kNameLength)});
-    mesag(message, 2);
-    code = kNotFound;
+    mesag(message, kMesagConsoleAndFile);
+    code = kLenFileNotFound;
   } else {
-    mesag_to_log("Err reading DIR file;len_file", " ", 2);
-    code = kReadFailed;
+    mesag_to_log("Err reading DIR file;len_file", " ", kLogConsoleAndFile);
+    code = kLenFileUnreadable;
   }
 
   if (ktest >= 1) write_free(kConsole, {"<<Leaving, len_file=", static_cast<long long>(length)});

@@ -10,6 +10,7 @@
 
 #include "lib/calendar/clock.h"
 #include "lib/files/file_exists.h"
+#include "lib/files/open_file.h"
 #include "lib/files/prompts.h"
 #include "lib/files/units.h"
 #include "lib/messages/mesag_to_log.h"
@@ -60,7 +61,7 @@ void initialize(std::string_view cmd, std::string_view type, std::int32_t ktest)
     if (read_fields(message.substr(n - 3, 2), "(I2)", {seconds}) == kReadOk) {
       state.secsToWait = static_cast<float>(seconds);
     } else {
-      mesag_to_log("*Bad waitTime input to system_call; will use default", " ", 2);
+      mesag_to_log("*Bad waitTime input to system_call; will use default", " ", kLogConsoleAndFile);
     }
   }
 
@@ -77,7 +78,8 @@ void initialize(std::string_view cmd, std::string_view type, std::int32_t ktest)
 }
 
 void log_the_call(std::string_view cmd, std::string_view type) {
-  open_file_logged(state.luLog, state.logName, "append", 42);
+  open_file_logged(state.luLog, state.logName, "append",
+                   kontrl(kOverwriteAlways, kReturnOnFailure));
   std::int32_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, hundredths = 0;
   system_date_time(day, month, year, hour, minute, second, hundredths);
   std::string message = blanks(kMessageLength);
@@ -110,14 +112,14 @@ void report_wait(std::string_view what, float waited, std::int32_t ktest) {
   if (ktest < 2 && waited < 0.5f * state.secsToWait) return;
   std::string message = blanks(kMessageLength);
   render(message, "(A, F5.1)", {what, waited});
-  mesag_to_log(message, " ", 2);
+  mesag_to_log(message, " ", kLogConsoleAndFile);
 }
 
 [[noreturn]] void stop_after_time_out(std::string_view text, std::string_view notation) {
   std::string message = blanks(kMessageLength);
   render(message, notation, {text, state.secsToWait, "s; stop"});
-  mesag_to_log(message, "w/time", 4);
-  stop(kExitError);  // not reached: kontrol 4 ends the run
+  mesag_to_log(message, "w/time", kLogAndStop);
+  stop(kExitError);  // not reached: kLogAndStop ends the run
 }
 
 void run_in_line(const std::string& command, CommandRunner runner, std::int32_t ktest) {
@@ -134,7 +136,8 @@ void run_in_batch(const std::string& command, CommandRunner runner, std::int32_t
   if (file_exists(state.busyName) && !wait_for_removal(state.busyName, waited))
     stop_after_time_out("*In system_call, sysCallr.bsy not deleted after", "(A, F4.1, A)");
 
-  open_file_logged(state.luBat, state.scriptName, "output", 42);
+  open_file_logged(state.luBat, state.scriptName, "output",
+                   kontrl(kOverwriteAlways, kReturnOnFailure));
   write_line(state.luBat, "(A)", {command});
   close_unit(state.luBat);
 
@@ -170,7 +173,7 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
     return 0;
   }
 
-  if (state.luLog == -1) mesag_to_log("Err - system_call() not initialized", " ", 4);
+  if (state.luLog == -1) mesag_to_log("Err - system_call() not initialized", " ", kLogAndStop);
   log_the_call(cmd, type);
 
   const std::string command(used(field(cmd, kCommandLength)));
@@ -180,7 +183,7 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
   } else if (kind == "dos+") {
     run_in_batch(command, runner, ktest);
   } else {
-    mesag_to_log("**dosType bad in system_call; stop", "w/time", 4);
+    mesag_to_log("**dosType bad in system_call; stop", "w/time", kLogAndStop);
   }
 
   if (ktest >= 1) write_free(kConsole, {"  <<Lv system_call"});

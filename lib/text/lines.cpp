@@ -299,81 +299,97 @@ void assign_text(const Target& t, std::string_view f) {
   }
 }
 
+// The record being read and the column its next field begins at.
+struct Cursor {
+  std::string_view record;
+  std::size_t pos = 0;
+  // The next field of that width: what of it the record holds.
+  std::string_view take(std::size_t width) {
+    std::string_view f;
+    if (pos < record.size()) f = record.substr(pos, width);
+    pos += width;
+    return f;
+  }
+};
+
+// An A field, blank-padded to its width: the layout's, the text's, or for
+// another target the rest of the record (then an error).
+int read_a_field(const LayoutOp& o, const Target& target, Cursor& c) {
+  std::size_t width = c.record.size() - std::min(c.pos, c.record.size());
+  if (o.w > 0) {
+    width = static_cast<std::size_t>(o.w);
+  } else if (target.kind == Target::Kind::kText) {
+    width = target.text.size();
+  }
+  std::string padded(c.take(width));
+  padded.resize(width, ' ');
+  if (target.kind != Target::Kind::kText) return kReadError;
+  assign_text(target, padded);
+  return kReadOk;
+}
+
+// An I or F field into an integer, a real or a text.
+int read_number_field(const LayoutOp& o, const Target& target, Cursor& c) {
+  const std::size_t width = o.w > 0 ? static_cast<std::size_t>(o.w) : 0;
+  const std::string_view f = c.take(width);
+  if (target.kind == Target::Kind::kInteger) {
+    std::int64_t v = 0;
+    if (o.kind == LayoutOp::Kind::kF) {
+      float r = 0;
+      if (!parse_real(f, o.m, r) || std::fabs(r) > 2.1e9f) return kReadError;
+      v = static_cast<std::int64_t>(r);
+    } else if (!parse_integer(f, v)) {
+      return kReadError;
+    }
+    *target.integer = static_cast<std::int32_t>(v);
+  } else if (target.kind == Target::Kind::kReal) {
+    float r = 0;
+    if (!parse_real(f, o.kind == LayoutOp::Kind::kF ? o.m : 0, r)) return kReadError;
+    *target.real = r;
+  } else {
+    assign_text(target, f);
+  }
+  return kReadOk;
+}
+
 // Reads the fields of one layout from records handed out by next_record.
 template <typename NextRecord>
 int run_read(const Layout& lay, std::initializer_list<Target> targets, std::string_view record,
              NextRecord&& next_record) {
   if (!lay.valid) return kReadError;
-  std::size_t pos = 0;
+  Cursor c{record};
   std::size_t op = 0;
   auto target = targets.begin();
-  auto field_at = [&](std::size_t width) {
-    std::string_view f;
-    if (pos < record.size()) f = record.substr(pos, width);
-    pos += width;
-    return f;
-  };
   while (target != targets.end()) {
     if (op == lay.ops.size()) {
       if (!lay.reuse_has_data) return kReadOk;
-      int status = next_record(record);
+      int status = next_record(c.record);
       if (status != kReadOk) return status;
-      pos = 0;
+      c.pos = 0;
       op = lay.reuse_from;
       continue;
     }
     const LayoutOp& o = lay.ops[op++];
     switch (o.kind) {
-      case LayoutOp::Kind::kA: {
-        const std::size_t width = o.w > 0 ? static_cast<std::size_t>(o.w)
-                                  : target->kind == Target::Kind::kText
-                                      ? target->text.size()
-                                      : record.size() - std::min(pos, record.size());
-        std::string_view f = field_at(width);
-        std::string padded(f);
-        padded.resize(width, ' ');
-        if (target->kind == Target::Kind::kText) {
-          assign_text(*target, padded);
-        } else {
-          return kReadError;
-        }
+      case LayoutOp::Kind::kA:
+        if (const int status = read_a_field(o, *target, c); status != kReadOk) return status;
         ++target;
         break;
-      }
       case LayoutOp::Kind::kI:
-      case LayoutOp::Kind::kF: {
-        const std::size_t width = o.w > 0 ? static_cast<std::size_t>(o.w) : 0;
-        std::string_view f = field_at(width);
-        if (target->kind == Target::Kind::kInteger) {
-          std::int64_t v = 0;
-          if (o.kind == LayoutOp::Kind::kF) {
-            float r = 0;
-            if (!parse_real(f, o.m, r) || std::fabs(r) > 2.1e9f) return kReadError;
-            v = static_cast<std::int64_t>(r);
-          } else if (!parse_integer(f, v)) {
-            return kReadError;
-          }
-          *target->integer = static_cast<std::int32_t>(v);
-        } else if (target->kind == Target::Kind::kReal) {
-          float r = 0;
-          if (!parse_real(f, o.kind == LayoutOp::Kind::kF ? o.m : 0, r)) return kReadError;
-          *target->real = r;
-        } else {
-          assign_text(*target, f);
-        }
+      case LayoutOp::Kind::kF:
+        if (const int status = read_number_field(o, *target, c); status != kReadOk) return status;
         ++target;
         break;
-      }
       case LayoutOp::Kind::kT:
-        pos = static_cast<std::size_t>(o.w - 1);
+        c.pos = static_cast<std::size_t>(o.w - 1);
         break;
       case LayoutOp::Kind::kX:
-        pos += static_cast<std::size_t>(o.w);
+        c.pos += static_cast<std::size_t>(o.w);
         break;
       case LayoutOp::Kind::kSlash: {
-        int status = next_record(record);
+        int status = next_record(c.record);
         if (status != kReadOk) return status;
-        pos = 0;
+        c.pos = 0;
         break;
       }
       case LayoutOp::Kind::kDollar:
