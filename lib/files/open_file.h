@@ -42,6 +42,7 @@ constexpr std::int32_t kontrl(std::int32_t overwrite, std::int32_t failure) {
 
 std::int32_t open_file(Unit unit, std::string_view name, std::string_view mode,
                        std::int32_t kontrl);
+// opnfil: "open file", the older of the two openers, with its own texts.
 void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_t kontrl,
             std::int32_t& status);
 

@@ -35,6 +35,7 @@ std::string_view unit_file_name(Unit unit);
 // A unit number in 14..50 not connected at the moment of the call, never
 // handed out before in this run. No number left: the fatal message and the
 // run ends (exit status 1).
+// nextlu: "next logical unit".
 Unit nextlu();
 
 }  // namespace sunder

@@ -14,8 +14,6 @@
 namespace sunder {
 namespace {
 
-constexpr std::string_view kErrorMsgFile = "_error.msg";
-
 // "12/07/26 at 14:05:09": month, day, year mod 100, hour, minute, second.
 std::string date_text() {
   platform::ClockReading now;

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "lib/text/streams.h"
 
 namespace sunder {
+
+// Its name: extended, never replaced.
+inline constexpr std::string_view kErrorMsgFile = "_error.msg";
 
 // Connects "_error.msg" to luErr (taken from nextlu when -1) and writes the header.
 void open_error_msg_file(Unit& luErr, std::int32_t ktest);

@@ -19,7 +19,6 @@ namespace {
 constexpr std::size_t kBufferSize = 140;  // columns 1..139 hold a message
 constexpr std::size_t kConsoleWidth = 79;
 constexpr std::size_t kMaxSlashes = 100;
-constexpr std::string_view kErrorMsgFile = "_error.msg";
 
 Unit lu = -1;
 Unit luErr = -1;

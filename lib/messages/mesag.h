@@ -1,4 +1,4 @@
-// The message routine: every report of the tool and its library goes through
+// mesag: "message". The message routine: every report of the tool and its library goes through
 // mesag with a destination code: 0 console, 2 console and message file, any
 // other positive value message file only, negative on the first call the
 // initialisation (the output unit becomes -iwhere). Control texts "Get lu"

@@ -130,6 +130,21 @@ bool wildcard_match(std::string_view pattern, std::string_view name) {
   return matches_translated(translate_pattern(pattern), name);
 }
 
+int one_name_ignoring_case(std::string_view folder, std::string_view name, std::string& found) {
+  std::vector<std::string> names;
+  if (name.empty() || list_directory(folder.empty() ? "." : folder, names) != kFileOk) {
+    return kNotFound;
+  }
+  int status = kNotFound;
+  for (std::string& n : names) {
+    if (!same_ignoring_case(n, name)) continue;
+    if (status == kFileOk) return kSeveralMatch;
+    found = std::move(n);
+    status = kFileOk;
+  }
+  return status;
+}
+
 int expand_pattern(std::string_view pattern, std::vector<std::string>& names) {
   names.clear();
   const std::size_t cut = pattern.find_last_of(folder_separators()) + 1;

@@ -20,6 +20,12 @@ bool has_wildcard(std::string_view name);
 // Does the name match the pattern (* and ?, the Windows rules: "*.*" is
 // everything, "*.v2" names whose extension is v2, "chan???.v2" chan1.v2)?
 bool wildcard_match(std::string_view pattern, std::string_view name);
+// Several names match ignoring case: which one is meant cannot be told.
+inline constexpr int kSeveralMatch = 1004;
+// The one regular file of the folder ("" the current one) whose name is name
+// but for letter case: kFileOk (0) with its name in found, kNotFound when none
+// is, kSeveralMatch when several are.
+int one_name_ignoring_case(std::string_view folder, std::string_view name, std::string& found);
 // The regular files that match a pattern, which may stand in a folder, in
 // name order, each with the pattern's folder in front; names holding a
 // control character are left out. Nothing is written. Returns 0, or an OS

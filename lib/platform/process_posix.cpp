@@ -229,17 +229,17 @@ void delete_one(const std::string& target, const Streams& io) {
     remove_file(target, io);
     return;
   }
-  entries_in(
-      where.directory, false,
-      [&](const std::string& n) { return same_ignoring_case(n, where.name); }, names);
-  if (names.empty()) {
-    io.err.line("Could Not Find " + full_path(target));
-  } else if (names.size() > 1) {
-    // Several files differ from the name only in letter case: which one is
-    // meant cannot be told, so none is removed.
-    io.err.line("Not deleted, several files match ignoring case: " + full_path(target));
-  } else {
-    remove_file(where.directory + names.front(), io);
+  std::string found;
+  switch (one_name_ignoring_case(where.directory, where.name, found)) {
+    case kFileOk:
+      remove_file(where.directory + found, io);
+      break;
+    case kSeveralMatch:
+      // Which one is meant cannot be told, so none is removed.
+      io.err.line("Not deleted, several files match ignoring case: " + full_path(target));
+      break;
+    default:
+      io.err.line("Could Not Find " + full_path(target));
   }
 }
 

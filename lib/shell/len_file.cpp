@@ -3,12 +3,12 @@
 #include "lib/shell/len_file.h"
 
 #include <string>
-#include <vector>
 
 #include "lib/files/text_case.h"
 #include "lib/messages/mesag.h"
 #include "lib/messages/mesag_to_log.h"
 #include "lib/platform/file.h"
+#include "lib/platform/name_match.h"
 #include "lib/platform/seams.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
@@ -21,29 +21,16 @@ constexpr std::size_t kMessageLength = 80;
 // The length before it is known, as the trace shows it.
 constexpr std::int64_t kNoLength = -99;
 
-bool same_ignoring_case(std::string a, std::string b) {
-  to_lower(a);
-  to_lower(b);
-  return a == b;
-}
-
 // The size of the file of that name, or of the one file whose name differs
 // from it in letter case only. Returns a platform status.
 int size_of(const std::string& path, std::size_t name_start, std::int64_t& bytes) {
   if (platform::file_exists(path)) return platform::file_size(path, bytes);
   const std::string directory = path.substr(0, name_start);
-  const std::string name = path.substr(name_start);
-  std::vector<std::string> names;
-  if (name.empty() || platform::list_directory(directory.empty() ? "." : directory, names) != 0)
-    return platform::kNotFound;
-  const std::string* found = nullptr;
-  for (const auto& n : names) {
-    if (!same_ignoring_case(n, name)) continue;
-    if (found != nullptr) return platform::kNotFound;  // several: none is meant
-    found = &n;
-  }
-  if (found == nullptr) return platform::kNotFound;
-  return platform::file_size(directory + *found, bytes);
+  std::string found;
+  const int status =
+      platform::one_name_ignoring_case(directory, std::string_view(path).substr(name_start), found);
+  if (status != platform::kFileOk) return platform::kNotFound;  // none, or several: none is meant
+  return platform::file_size(directory + found, bytes);
 }
 
 }  // namespace

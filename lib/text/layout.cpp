@@ -112,15 +112,9 @@ struct Parser {
         if (at_digit()) op.w = number();
         break;
       case 'I':
-        op.kind = LayoutOp::Kind::kI;
-        if (at_digit()) op.w = number();
-        if (peek() == '.') {
-          ++i;
-          op.m = number();
-        }
-        break;
       case 'F':
-        op.kind = LayoutOp::Kind::kF;
+        // Iw.m and Fw.d: a width, then a minimum of digits or the decimals.
+        op.kind = c == 'I' ? LayoutOp::Kind::kI : LayoutOp::Kind::kF;
         if (at_digit()) op.w = number();
         if (peek() == '.') {
           ++i;

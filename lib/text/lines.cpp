@@ -223,10 +223,17 @@ int emit_line(Unit unit, std::string_view text, bool with_end) {
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 // One numeric input field: blanks ignored, all blank reads 0.
-bool parse_integer(std::string_view f, std::int64_t& value) {
-  std::string digits;
+// A numeric field's characters without its blanks (blanks are ignored
+// anywhere in a numeric field).
+std::string without_blanks(std::string_view f) {
+  std::string t;
   for (char c : f)
-    if (!is_blank(c)) digits.push_back(c);
+    if (!is_blank(c)) t.push_back(c);
+  return t;
+}
+
+bool parse_integer(std::string_view f, std::int64_t& value) {
+  const std::string digits = without_blanks(f);
   value = 0;
   if (digits.empty()) return true;
   std::size_t i = 0;
@@ -246,9 +253,7 @@ bool parse_integer(std::string_view f, std::int64_t& value) {
 }
 
 bool parse_real(std::string_view f, int decimals, float& value) {
-  std::string t;
-  for (char c : f)
-    if (!is_blank(c)) t.push_back(c);
+  const std::string t = without_blanks(f);
   value = 0;
   if (t.empty()) return true;
   std::size_t i = 0;
