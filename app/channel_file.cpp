@@ -126,16 +126,10 @@ void closing_note() {
   }
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   chanPath.clear();
   writing = false;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

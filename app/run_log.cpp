@@ -100,13 +100,7 @@ void close_run_log() {
   }
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() { luLog = -1; }
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+[[maybe_unused]] const bool registered = seams::register_reset([] { luLog = -1; });
 
 }  // namespace sunder

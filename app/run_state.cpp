@@ -7,13 +7,7 @@ RunState state;
 }  // namespace
 
 RunState& run_state() { return state; }
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() { state = RunState{}; }
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+[[maybe_unused]] const bool registered = seams::register_reset([] { state = RunState{}; });
 
 }  // namespace sunder

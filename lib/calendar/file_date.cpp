@@ -185,16 +185,10 @@ void file_date_status(std::string_view name, std::string& date, std::string& tim
   status = file_date(name, date, time, k12or24);
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   last_size = 0;
   last_modified = 0;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

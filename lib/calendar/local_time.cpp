@@ -242,20 +242,14 @@ std::int32_t local_time(float latitude, float longitude, std::int32_t& day, std:
   return shift.hours;
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   trace_on = false;
   file_to_read = true;
   pc_tim_zone.assign(5, ' ');
   zone_name.assign(3, ' ');
   file_hour_shift = 0;
   file_minute_shift = 0;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

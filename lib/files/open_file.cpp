@@ -354,16 +354,10 @@ void opnfil(Unit unit, std::string_view name, std::string_view mode, std::int32_
   }
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   open_file_ktest = 0;
   opnfil_ktest = 0;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

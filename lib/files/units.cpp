@@ -126,19 +126,13 @@ Unit nextlu() {
   stop(kExitError);
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   for (Unit u = 0; u <= kMaxUnit; ++u) {
     if (connections[static_cast<std::size_t>(u)].connected) close_unit(u);
   }
   next_candidate = kFirstFree;
   reporting_no_unit = false;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

@@ -140,20 +140,14 @@ void mesag(std::string_view text, const std::int32_t& iwhere) {
   mesag(text, copy);
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   lu = -1;
   luErr = -1;
   first_call = true;
   destination_arranged = false;
   ktest = 0;
   next_column = 1;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

@@ -144,19 +144,13 @@ std::int32_t open_file_logged(Unit unit, std::string_view name, std::string_view
   return status;
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   log_unit = -1;
   log_name.assign(kNameLength, ' ');
   close_after_write = false;
   initialised = false;
   ktest = 0;
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

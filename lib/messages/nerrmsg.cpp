@@ -165,10 +165,8 @@ void fatal(std::string_view text) {
   stop(kExitError);  // reached only where a test's stop hook returned
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {
+[[maybe_unused]] const bool registered = seams::register_reset([] {
   nPrint = kDefaultPrint;
   nAbort = kDefaultAbort;
   abort_on = true;
@@ -176,10 +174,6 @@ void reset_state() {
   star_count = 0;
   hash_count = 0;
   suffix.clear();
-}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+});
 
 }  // namespace sunder

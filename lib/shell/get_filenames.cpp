@@ -246,13 +246,7 @@ std::int32_t get_filenames(std::string_view pattern, std::span<std::string> name
   return 0;
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() { state = State(); }
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+[[maybe_unused]] const bool registered = seams::register_reset([] { state = State(); });
 
 }  // namespace sunder

@@ -72,13 +72,7 @@ std::int64_t len_file(std::string_view file, std::int32_t ktest) {
   return length != kNoLength ? length : code;
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() {}
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+[[maybe_unused]] const bool registered = seams::register_reset([] {});
 
 }  // namespace sunder

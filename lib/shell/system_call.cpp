@@ -190,13 +190,7 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
   return 0;
 }
 
-namespace {
-
 // A fresh start, as in a new process (through the test seams).
-void reset_state() { state = State(); }
-
-[[maybe_unused]] const bool registered = seams::register_reset(reset_state);
-
-}  // namespace
+[[maybe_unused]] const bool registered = seams::register_reset([] { state = State(); });
 
 }  // namespace sunder
