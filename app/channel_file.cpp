@@ -54,6 +54,8 @@ void enter_volume_folder(std::string_view volume) {
   const std::size_t dot = base.rfind('.');
   std::string folder = dot != std::string_view::npos && dot > 0 ? std::string(base.substr(0, dot))
                                                                 : std::string(base) + ".d";
+  // "...v2" less its extension would be the folder above.
+  if (folder == "." || folder == "..") folder = std::string(base) + ".d";
   switch (platform::path_kind(folder)) {
     case platform::PathKind::kDirectory:
       break;

@@ -39,8 +39,6 @@ std::int32_t arg_count() { return platform::argument_count() - argBase; }
 // Argument i in the 20-character argument field.
 std::string fetch_argument(std::int32_t i) { return field(arg(i), kArgumentLength); }
 
-[[noreturn]] void refuse(std::string_view text) { fatal(text); }
-
 // No argument: the usage screen, and the run ends as a stop does.
 [[noreturn]] void usage_screen() {
   write_usage_screen();
@@ -54,15 +52,15 @@ void read_channel_list(std::int32_t nargs) {
   for (std::int32_t i = 2; i <= nargs; ++i) {
     std::string arg = fetch_argument(i);
     to_lower(arg, kArgumentLength);
-    if (!arg.starts_with("chan")) refuse("Stop, bad arg: " + arg);
-    if (rs.nChans >= kMaxChannels) refuse("Stop, too many chans to split out");
+    if (!arg.starts_with("chan")) fatal("Stop, bad arg: " + arg);
+    if (rs.nChans >= kMaxChannels) fatal("Stop, too many chans to split out");
     std::int32_t number = 0;
     if (read_fields(arg, numberLayout, {number}) != kReadOk) {
-      refuse("Stop, bad chan nmbr:" + arg);
+      fatal("Stop, bad chan nmbr:" + arg);
     }
     rs.chanList[rs.nChans++] = number;
   }
-  if (rs.nChans == 0) refuse("Stop:No chns given");
+  if (rs.nChans == 0) fatal("Stop:No chns given");
 }
 
 // The file list from argument 1, taken whole: a pattern's matches, or the
@@ -71,21 +69,23 @@ void read_channel_list(std::int32_t nargs) {
 // argument after the names.
 std::int32_t take_file_list(std::int32_t nargs) {
   RunState& rs = run_state();
-  const std::string_view first = arg(1);
+  // A name is taken whole, less the trailing blanks that the library's
+  // routines take for padding: trimmed once, here, where it enters.
+  const std::string_view first = used(arg(1));
   if (first.find_first_of("*?") != std::string_view::npos) {
     rs.fileList.assign(kMaxVolumes, std::string());
     get_filenames(first, rs.fileList, rs.nFiles, kMaxVolumes, platform::run_command, rs.ktest);
     rs.fileList.resize(static_cast<std::size_t>(rs.nFiles));
     return 2;
   }
-  if (!file_exists(first)) refuse("Stop, file not found: " + std::string(first));
+  if (!file_exists(first)) fatal("Stop, file not found: " + std::string(first));
   rs.fileList.assign(1, std::string(first));
   std::int32_t i = 2;
-  for (; i <= nargs && file_exists(arg(i)); ++i) {
+  for (; i <= nargs && file_exists(used(arg(i))); ++i) {
     if (rs.fileList.size() == kMaxVolumes) {
-      refuse("*Too many files match wildcard pattern in get_filenames");
+      fatal("*Too many files match wildcard pattern in get_filenames");
     }
-    rs.fileList.emplace_back(arg(i));
+    rs.fileList.emplace_back(used(arg(i)));
   }
   rs.nFiles = static_cast<std::int32_t>(rs.fileList.size());
   return i;
@@ -96,7 +96,7 @@ void refuse_non_channels(std::int32_t from, std::int32_t nargs) {
   for (std::int32_t i = from; i <= nargs; ++i) {
     std::string arg = fetch_argument(i);
     to_lower(arg, kArgumentLength);
-    if (!arg.starts_with("chan")) refuse("Stop, bad arg: " + arg);
+    if (!arg.starts_with("chan")) fatal("Stop, bad arg: " + arg);
   }
 }
 
@@ -156,15 +156,15 @@ int list_volumes() {
   rs.inventory = true;
   std::vector<std::string> matches;
   for (std::int32_t i = 1; i <= nargs; ++i) {
-    const std::string_view name = arg(i);
+    const std::string_view name = used(arg(i));
     if (!platform::has_wildcard(name)) {
-      if (!file_exists(name)) refuse("Stop, file not found: " + std::string(name));
+      if (!file_exists(name)) fatal("Stop, file not found: " + std::string(name));
       rs.fileList.emplace_back(name);
       continue;
     }
     platform::expand_pattern(name, matches);
     // The wildcard expansion's own words for no match, kept as users know them.
-    if (matches.empty()) refuse("No files to join, stop");
+    if (matches.empty()) fatal("No files to join, stop");
     rs.fileList.insert(rs.fileList.end(), matches.begin(), matches.end());
   }
   rs.luIn = nextlu();
@@ -204,7 +204,7 @@ int run_sunder() {
     if (last[5] == '=') {
       std::int32_t level = 0;
       if (read_fields(std::string_view(last).substr(6, 1), "(I1)", {level}) != kReadOk) {
-        refuse("ktest arg bad; stop");
+        fatal("ktest arg bad; stop");
       }
       rs.ktest = level;
       --nargs;

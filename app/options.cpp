@@ -22,8 +22,13 @@ constexpr Known kKnown[] = {
     {"--list", &Options::list}, {"--folders", &Options::folders},
 };
 
+bool is_native_help(std::string_view arg) {
+  const std::string_view help = platform::native_help_option();
+  return !help.empty() && arg == help;
+}
+
 bool is_option(std::string_view arg) {
-  return arg.starts_with("--") || arg == "-h" || arg == platform::native_help_option();
+  return arg.starts_with("--") || arg == "-h" || is_native_help(arg);
 }
 
 }  // namespace
@@ -35,7 +40,7 @@ Options read_options() {
     const std::string_view arg = platform::argument(o.count + 1);
     if (!is_option(arg)) break;
     ++o.count;
-    if (arg == platform::native_help_option()) {
+    if (is_native_help(arg)) {
       o.help = true;
       continue;
     }

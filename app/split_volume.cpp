@@ -19,6 +19,7 @@
 #include "lib/messages/nerrmsg.h"
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
+#include "lib/text/line_scan.h"
 #include "lib/text/lines.h"
 #include "lib/text/stop.h"
 
@@ -32,8 +33,6 @@ constexpr std::int32_t kFirstBodyLine = kHeaderLines + 1;
 constexpr std::int32_t kTracedBodyLine = 41;
 // A line is read whole (up to the read buffer's size), to judge what a cut loses.
 constexpr std::size_t kWholeLine = std::string_view::npos;
-// What a cut may drop without a warning.
-constexpr std::string_view kFiller = " \x1a";
 // What counts as blank in lines after the last record.
 constexpr std::string_view kBlankFiller = " \t\x1a";
 // The start of header line 1 an inventory shows.
@@ -71,7 +70,8 @@ int read_volume_line(Unit lu, std::int32_t record, std::int32_t lineNo, std::str
   if (text.size() > kVolumeLineLength) {
     // Only a cut that loses data counts: agency volumes carry 81-column lines
     // ending in a blank, and lines of Ctrl-Z filler.
-    const bool lost = text.find_first_not_of(kFiller, kVolumeLineLength) != std::string_view::npos;
+    const bool lost =
+        text.find_first_not_of(kCutFiller, kVolumeLineLength) != std::string_view::npos;
     text = text.substr(0, kVolumeLineLength);
     if (lost && longLines.count++ == 0) {
       longLines.record = record;
@@ -281,7 +281,7 @@ void split_volume(std::string_view volume) {
 
   // Failure policy 1: a volume that cannot be opened ends the run there.
   std::int32_t status = 0;
-  opnfil(rs.luIn, name, "input", 1, status);
+  opnfil(rs.luIn, name, "input", kontrl(kOverwriteNever, kStopOnFailure), status);
 
   std::string volDate(8, ' ');
   std::string volTime(9, ' ');
@@ -289,7 +289,7 @@ void split_volume(std::string_view volume) {
   bool haveTime = false;
   if (!rs.inventory) {
     std::int32_t dateStatus = 0;
-    file_date_status(name, volDate, volTime, 24, dateStatus);
+    file_date_status(name, volDate, volTime, kClock24, dateStatus);
     haveTime = platform::file_mtime(name, volMtime) == platform::kFileOk;
   }
   if (!rs.inventory) enter_volume_folder(name);

@@ -63,6 +63,7 @@ enum class PathKind { kMissing, kRegular, kDirectory, kOther };
 PathKind path_kind(std::string_view path);
 // Last-modification time in whole seconds since 1970-01-01 00:00 GMT.
 int file_mtime(std::string_view path, std::int64_t& seconds);
+// Sets the name's own time: a link is not followed.
 int set_file_mtime(std::string_view path, std::int64_t seconds);
 int file_size(std::string_view path, std::int64_t& bytes);
 int remove_file(std::string_view path);

@@ -201,7 +201,11 @@ int set_file_mtime(std::string_view path, std::int64_t seconds) {
   times[0].tv_nsec = UTIME_OMIT;  // access time stays
   times[1].tv_sec = static_cast<time_t>(seconds);
   times[1].tv_nsec = 0;
-  if (::utimensat(AT_FDCWD, std::string(path).c_str(), times, 0) != 0) return error_status();
+  // A name swapped for a link since the file was written dates the link
+  // itself, never what it points to.
+  if (::utimensat(AT_FDCWD, std::string(path).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+    return error_status();
+  }
   return kFileOk;
 }
 

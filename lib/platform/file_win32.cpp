@@ -238,7 +238,8 @@ int set_file_mtime(std::string_view path, std::int64_t seconds) {
   ft.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFLL);
   ft.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
   HANDLE h = CreateFileA(std::string(path).c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return last_error();
   int status = kFileOk;
   if (!SetFileTime(h, nullptr, nullptr, &ft)) status = last_error();

@@ -74,10 +74,8 @@ void clear_old_listing(std::string_view list) {
       return;
     case platform::PathKind::kRegular:
       if (platform::remove_file(list) == platform::kFileOk) return;
-      nerrmsg(
-          "*In get_filenames, the old listing " + std::string(list) + " cannot be replaced; stop",
-          2);
-      return;
+      fatal("*In get_filenames, the old listing " + std::string(list) +
+            " cannot be replaced; stop");
     default:
       refuse_not_regular(list);
   }

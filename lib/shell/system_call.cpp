@@ -27,7 +27,6 @@ namespace {
 constexpr std::size_t kHomeDirLength = 40;
 constexpr std::size_t kNameLength = 60;
 constexpr std::size_t kMessageLength = 80;
-constexpr std::size_t kCommandLength = 150;
 constexpr int kMaxPolls = 1000;
 
 struct State {
@@ -176,7 +175,9 @@ std::int32_t system_call(std::string_view cmd, std::string_view type, CommandRun
   if (state.luLog == -1) mesag_to_log("Err - system_call() not initialized", " ", kLogAndStop);
   log_the_call(cmd, type);
 
-  const std::string command(used(field(cmd, kCommandLength)));
+  // The whole command: a command cut to a field would send a listing of a
+  // long pattern to a file of another name.
+  const std::string command(used(cmd));
   const std::string_view kind = used(type);
   if (kind == "dos") {
     run_in_line(command, runner, ktest);

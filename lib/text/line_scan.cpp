@@ -29,7 +29,7 @@ constexpr std::string_view kFlag = "/&";
 // The vector loops look at 64 bytes a step: one bit of a 64-bit mask a byte.
 constexpr std::size_t kStep = 64;
 
-bool filler(char c) { return c == kBlank || c == kCtrlZ; }
+bool filler(char c) { return kCutFiller.find(c) != std::string_view::npos; }
 
 // The byte loops of mark_line, plain: for every platform, and for the bits
 // too short for a vector.

@@ -37,6 +37,8 @@ inline constexpr std::uint8_t kLineFlag = 2;
 // The line is longer than the width and the part cut off holds something
 // other than blanks and Ctrl-Z (0x1A): cutting it loses text.
 inline constexpr std::uint8_t kLineCut = 4;
+// What a cut may drop without losing text: blanks and Ctrl-Z filler.
+inline constexpr std::string_view kCutFiller = " \x1a";
 // Written out (kept bytes and CR LF) the line is the same bytes as in the
 // block: it ends in CR LF, is no longer than the width and has no trailing
 // blank. Such lines can be passed on as ranges of the block.

@@ -144,28 +144,97 @@ namespace {
 
 // Marks of one scan: enough lines for a block of the read buffer's size.
 constexpr std::size_t kMarksPerScan = 8192;
-// What a cut may drop without losing text.
-constexpr std::string_view kCutFiller = " \x1a";
+// A run of unchanged lines this long goes on as a range of the file, copied
+// by the system; a shorter one is copied into the write buffer, so lines that
+// alternate between unchanged and changed cost no system call each.
+constexpr std::size_t kMinRange = 16 * 1024;
 
-// Passes one line on: an unchanged one (its bytes and CR LF in the file at
-// offset) as a range of the file, joined to the range before when they touch;
-// another one through the buffer.
-void pass_line(StreamBuffer& from, StreamBuffer& out, std::int64_t offset, std::string_view text,
-               std::size_t bytes, bool as_is) {
-  if (!as_is) {
-    stream_write(out, text.data(), text.size());
-    stream_write(out, kLineEnd.data(), kLineEnd.size());
-    return;
-  }
+// A changed line: its kept text and CR LF through the buffer.
+void pass_changed(StreamBuffer& out, std::string_view text) {
+  stream_write(out, text.data(), text.size());
+  stream_write(out, kLineEnd.data(), kLineEnd.size());
+}
+
+// A run of unchanged lines (their bytes, line ends included, at offset in
+// the file of from): joined to the range before when they touch it.
+void pass_unchanged(StreamBuffer& from, StreamBuffer& out, std::int64_t offset,
+                    std::string_view bytes) {
   if (out.copy_length > 0 && out.copy_from == &from &&
       out.copy_offset + static_cast<std::int64_t>(out.copy_length) == offset) {
-    out.copy_length += bytes;
+    out.copy_length += bytes.size();
+    return;
+  }
+  if (bytes.size() < kMinRange) {
+    stream_write(out, bytes.data(), bytes.size());
     return;
   }
   flush(out);
   out.copy_from = &from;
   out.copy_offset = offset;
-  out.copy_length = bytes;
+  out.copy_length = bytes.size();
+}
+
+void count_line(const LineMark& m, LinesCopied& copied) {
+  ++copied.lines;
+  if ((m.flags & kLineCut) != 0 && copied.cut++ == 0) copied.firstCut = copied.lines;
+}
+
+// A line that is not whole in the buffer: the file's last line without an
+// end, or a line longer than the buffer (its first part kept, as a single
+// read keeps it). Returns the read status; flag tells of a flag line.
+int pass_single(StreamBuffer& s, StreamBuffer* out, std::size_t width, LinesCopied& copied,
+                bool& flag) {
+  LineMark m{};
+  std::string_view text;
+  if (s.in_eof) {
+    const std::string_view rest(s.in.get() + s.pos, s.in_end - s.pos);
+    m = scan_last_line(rest, 0, width);
+    text = rest.substr(0, m.kept);
+    s.pos = s.in_end;
+  } else {
+    std::string_view line;
+    const int st = stream_read_view(s, std::string_view::npos, line);
+    if (st != 0) return st;
+    text = used(line.substr(0, width));
+    if (line.starts_with("/&")) m.flags |= kLineFlag;
+    if (line.size() > width && line.find_first_not_of(kCutFiller, width) != line.npos) {
+      m.flags |= kLineCut;
+    }
+  }
+  count_line(m, copied);
+  if (out != nullptr) pass_changed(*out, text);
+  flag = (m.flags & kLineFlag) != 0;
+  return 0;
+}
+
+// Passes the marked lines of block (n of them, starting at offset base of
+// the file) on; returns how many it took, the flag line ending them early.
+std::size_t pass_marked(StreamBuffer& s, StreamBuffer* out, std::string_view block,
+                        std::int64_t base, const LineMark* marks, std::size_t n,
+                        LinesCopied& copied) {
+  std::size_t i = 0;
+  while (i < n) {
+    const LineMark& m = marks[i];
+    if (out == nullptr || (m.flags & kLineAsIs) == 0) {
+      count_line(m, copied);
+      if (out != nullptr) pass_changed(*out, block.substr(m.start, m.kept));
+      ++i;
+      if ((m.flags & kLineFlag) != 0) break;
+      continue;
+    }
+    // A run of unchanged lines, a flag line ending it taken with it.
+    std::size_t j = i;
+    while (j < n && (marks[j].flags & kLineAsIs) != 0) {
+      if ((marks[j++].flags & kLineFlag) != 0) break;
+    }
+    const std::size_t from = m.start;
+    const std::size_t to = line_after(marks[j - 1]);
+    copied.lines += static_cast<std::int32_t>(j - i);  // unchanged lines lose nothing
+    pass_unchanged(s, *out, base + static_cast<std::int64_t>(from), block.substr(from, to - from));
+    i = j;
+    if ((marks[j - 1].flags & kLineFlag) != 0) break;
+  }
+  return i;
 }
 
 }  // namespace
@@ -174,54 +243,24 @@ int stream_copy_to_flag(StreamBuffer& s, StreamBuffer* out, std::size_t width,
                         std::int32_t maxLines, LinesCopied& copied) {
   last_view.from = nullptr;
   static LineMark marks[kMarksPerScan];
-  const auto count = [&](const LineMark& m) {
-    ++copied.lines;
-    if ((m.flags & kLineCut) != 0 && copied.cut++ == 0) copied.firstCut = copied.lines;
-  };
-  while (copied.lines < maxLines) {
+  while (copied.lines < maxLines && !copied.flag) {
     if (s.pos == s.in_end && !refill(s)) return s.in_error ? 1 : -1;
     const std::string_view block(s.in.get() + s.pos, s.in_end - s.pos);
     const std::size_t cap =
         std::min<std::size_t>(kMarksPerScan, static_cast<std::size_t>(maxLines - copied.lines));
     const std::size_t n = scan_lines(block, width, marks, cap);
     if (n == 0) {
-      // No whole line in the buffer: more of the file, or a line longer than
-      // the buffer, or the file's last line without an end. Read it singly.
+      // No whole line in the buffer: read more, or take the line singly.
       if (refill(s)) continue;
-      std::string_view line;
-      const int st = stream_read_view(s, std::string_view::npos, line);
+      if (s.in_error) return 1;
+      const int st = pass_single(s, out, width, copied, copied.flag);
       if (st != 0) return st;
-      LineMark m{};
-      m.length = static_cast<std::uint32_t>(std::min(line.size(), kMaxScanBlock));
-      m.kept = static_cast<std::uint16_t>(used(line.substr(0, width)).size());
-      if (line.starts_with("/&")) m.flags |= kLineFlag;
-      if (line.size() > width && line.find_first_not_of(kCutFiller, width) != line.npos) {
-        m.flags |= kLineCut;
-      }
-      count(m);
-      if (out != nullptr) pass_line(s, *out, 0, line.substr(0, m.kept), 0, false);
-      if ((m.flags & kLineFlag) != 0) {
-        copied.flag = true;
-        break;
-      }
       continue;
     }
     const std::int64_t base = s.in_offset + static_cast<std::int64_t>(s.pos);
-    for (std::size_t i = 0; i < n; ++i) {
-      const LineMark& m = marks[i];
-      count(m);
-      if (out != nullptr) {
-        pass_line(s, *out, base + m.start, block.substr(m.start, m.kept), line_after(m) - m.start,
-                  (m.flags & kLineAsIs) != 0);
-      }
-      if ((m.flags & kLineFlag) != 0) {
-        s.pos += line_after(m);
-        copied.flag = true;
-        if (out != nullptr) copied.writeError = out->write_error;
-        return 0;
-      }
-    }
-    s.pos += line_after(marks[n - 1]);
+    const std::size_t taken = pass_marked(s, out, block, base, marks, n, copied);
+    copied.flag = (marks[taken - 1].flags & kLineFlag) != 0;
+    s.pos += line_after(marks[taken - 1]);
   }
   if (out != nullptr) copied.writeError = out->write_error;
   return 0;

@@ -148,6 +148,20 @@ TEST(AgencyVolumes, PatternsAndFoldersFindLongNames) {
   }
 }
 
+TEST(AgencyVolumes, ALongPatternIsListedWhole) {
+  // A pattern in a folder of a long name: the listing command is never cut,
+  // which would send the listing to a file of another name.
+  ScratchDir d;
+  const std::string folder = "event_2024-07-12_station_archive_" + std::string(100, 'x');
+  fs::create_directory(d / folder);
+  write_volume(d / folder / "station_a_2024.v2", agency_volume(1));
+  write_file(d / "di", "a user's file\r\n");
+  RunResult r = run_tool(d.path, {folder + "/*.v2"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(d.has("chan003.v2"));
+  EXPECT_EQ(read_file(d / "di"), "a user's file\r\n");
+}
+
 TEST(AgencyVolumes, NamesHandedOverByAShell) {
   {
     ScratchDir d;  // sunder *.v2, expanded: every name split, all channels

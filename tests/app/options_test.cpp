@@ -38,6 +38,11 @@ TEST(Options, HelpVersionAndUnknownCreateNothing) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "*Unknown option --split-all (sunder --help lists the options); stop\n");
   expect_untouched(d, before, r);
+
+  // An empty argument (an unset shell variable) is no option: a name not found.
+  r = run_tool(d.path, {""});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(contains(r.out, "Stop, file not found")) << r.out;
 }
 
 TEST(Options, ListShowsEveryRecordAndWritesNothing) {
@@ -110,6 +115,15 @@ TEST(Options, FoldersSplitSeveralStationsEachAsAlone) {
     EXPECT_TRUE(contains(log, "3 single-channel files in " + std::string(folders[s]) + "/")) << log;
   }
   EXPECT_FALSE(d.has("chan001.v2"));  // nothing in the current folder itself
+}
+
+TEST(Options, FoldersOfOddNamesStayInTheFolder) {
+  ScratchDir d;
+  write_file(d / "...v2", record(2, 1));  // less its extension: the folder above
+  RunResult r = run_tool(d.path, {"--folders", "...v2"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(fs::exists(d / "...v2.d" / "chan001.v2"));
+  EXPECT_FALSE(fs::exists(d.path.parent_path() / "chan001.v2"));
 }
 
 TEST(Options, FoldersNeverOverwrite) {

@@ -11,6 +11,7 @@
 #include "lib/platform/file.h"
 #include "lib/text/fields.h"
 #include "lib/text/lines.h"
+#include "lib/text/streams.h"
 #include "tests/support/library_fixture.h"
 
 namespace sunder {
@@ -130,6 +131,99 @@ TEST_F(Streams, ASourceClosedFirstStillReachesItsCopies) {
   for (int k = 0; k < 1000; ++k) (k % 2 == 0 ? a : b) += "line " + std::to_string(k) + "\r\n";
   EXPECT_EQ(read_file(path("a.out")), a);
   EXPECT_EQ(read_file(path("b.out")), b);
+}
+
+// Records in the shape the splitter meets, with every awkward line: runs of
+// unchanged lines long and short, lines with trailing blanks between them,
+// cut lines losing text or only filler, LF ends, a CR inside a line, a line
+// longer than the buffer, flag lines (one with trailing blanks, one on the
+// buffer's edge), and a last record whose flag line has no end.
+std::string body_file() {
+  std::string f;
+  const std::string row = "  12.345678" + std::string(69, '9');
+  for (int r = 0; r < 40; ++r) {
+    for (int i = 0; i < 400 + r * 97; ++i) {
+      switch ((i + r) % 9) {
+        case 0:
+          f += row + "   \r\n";
+          break;  // trailing blanks
+        case 1:
+          f += row + std::string(12, ' ') + "\x1a\r\n";
+          break;  // cut: only filler
+        case 2:
+          f += row + "  data\r\n";
+          break;  // cut: text lost
+        case 3:
+          f += "x\ry\n";
+          break;  // LF only, CR inside
+        default:
+          f += row + "\r\n";  // unchanged
+      }
+    }
+    if (r == 7) f += std::string((1 << 20) + 5000, 'L') + "\r\n";
+    if (r == 20) {  // the flag line begins on a MiB boundary of the file
+      std::size_t gap = (1 << 20) - f.size() % (1 << 20);
+      if (gap < 3) gap += 1 << 20;
+      f += std::string(gap - 2, 'p') + "\r\n";
+    }
+    f += r % 2 == 0 ? "/&\r\n" : "/&  end  \r\n";
+  }
+  return f + "/&";
+}
+
+// The body lines as the splitter wrote them one at a time: cut to 80
+// columns, trailing blanks dropped; the counts of lines and of lossy cuts.
+void one_at_a_time(Unit in, Unit out, int& lines, int& cuts) {
+  std::string_view line;
+  lines = cuts = 0;
+  while (read_view(in, std::string_view::npos, line) == kReadOk) {
+    ++lines;
+    if (line.size() > 80 && line.find_first_not_of(" \x1a", 80) != line.npos) ++cuts;
+    write_text(out, used(line.substr(0, 80)));
+  }
+}
+
+TEST_F(Streams, BulkCopyGivesTheBytesOfTheLineByLineCopy) {
+  const std::string p = path("body");
+  write_file(p, body_file());
+  attach_file(30, p, platform::Access::kRead, true);
+  attach_file(31, path("single.out"), platform::Access::kWrite, false);
+  int lines = 0, cuts = 0;
+  one_at_a_time(30, 31, lines, cuts);
+  ASSERT_EQ(detach_stream(31), 0);
+  detach_stream(30);
+
+  // In pieces as the splitter asks for them: up to each flag line, some
+  // calls stopped early by a count of lines.
+  attach_file(32, p, platform::Access::kRead, true);
+  attach_file(33, path("bulk.out"), platform::Access::kWrite, false);
+  int total = 0, totalCuts = 0, flags = 0, st = kReadOk;
+  for (int call = 0; st == kReadOk; ++call) {
+    LinesCopied c;
+    st = copy_lines_to_flag(32, 33, 80, call % 3 == 0 ? 57 : 100000, c);
+    EXPECT_EQ(c.writeError, 0);
+    total += c.lines;
+    totalCuts += c.cut;
+    if (c.flag) ++flags;
+    if (c.lines == 0) break;
+  }
+  ASSERT_EQ(detach_stream(33), 0);
+  EXPECT_EQ(total, lines);
+  EXPECT_EQ(totalCuts, cuts);
+  EXPECT_EQ(flags, 41);
+  EXPECT_EQ(read_file(path("bulk.out")), read_file(path("single.out")));
+}
+
+TEST_F(Streams, BulkCountingWritesNothing) {
+  const std::string p = path("body");
+  write_file(p, "a\r\nb  \r\n/&\r\nc\r\n");
+  attach_file(34, p, platform::Access::kRead, true);
+  LinesCopied c;
+  EXPECT_EQ(copy_lines_to_flag(34, kNoUnit, 80, 100, c), kReadOk);
+  EXPECT_EQ(c.lines, 3);
+  EXPECT_TRUE(c.flag);
+  EXPECT_EQ(copy_lines_to_flag(34, kNoUnit, 80, 100, c), kReadEnd);  // no flag before the end
+  EXPECT_EQ(c.lines, 1);
 }
 
 }  // namespace
