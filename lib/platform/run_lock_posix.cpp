@@ -41,7 +41,7 @@ int take_run_lock(std::string_view marker, std::string_view text) {
   held = -1;
   const std::string name(marker);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    // No O_TRUNC: a marker of a run at work must stay as it is.
+    // Not emptied on opening: a marker of a run at work must stay as it is.
     const int fd =
         ::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return (errno == ELOOP || errno == ENXIO) ? kNotRegularFile : os_error();

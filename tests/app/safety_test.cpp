@@ -381,6 +381,14 @@ TEST(StandardStreams, StartedWithoutThemTheRunKeepsConsoleLinesOutOfItsFiles) {
 
 // ---- an old listing -------------------------------------------------------------------
 
+// A volume the pattern *.v2 matches, one it does not, and an old listing
+// that names the second.
+void with_old_listing(const ScratchDir& dir, const std::string& listing) {
+  write_file(dir / "vol.v2", record(2, 33));
+  write_file(dir / "old.v1", record(1, 77));
+  write_file(dir / listing, "old.v1\r\n");
+}
+
 TEST(OldListing, AListingThatCannotBeReplacedEndsTheRun) {
   if (!is_superuser()) GTEST_SKIP() << "another user's listing in a sticky folder needs root";
   const std::string listing = listing_name();
@@ -389,9 +397,7 @@ TEST(OldListing, AListingThatCannotBeReplacedEndsTheRun) {
   // of root's there, and a run as "nobody": it can neither remove nor
   // rewrite the listing.
   ScratchDir dir;
-  write_file(dir / "vol.v2", record(2, 33));
-  write_file(dir / "old.v1", record(1, 77));
-  write_file(dir / listing, "old.v1\r\n");
+  with_old_listing(dir, listing);
   fs::permissions(dir.path, fs::perms::all | fs::perms::sticky_bit);
   Launch l;
   l.dir = dir.path;
@@ -412,9 +418,7 @@ TEST(OldListing, AStaleListingIsNotReadAsThisRuns) {
   const std::string listing = listing_name();
   ASSERT_FALSE(listing.empty()) << "no listing seen during a wildcard run";
   ScratchDir dir;
-  write_file(dir / "vol.v2", record(2, 33));
-  write_file(dir / "old.v1", record(1, 77));
-  write_file(dir / listing, "old.v1\r\n");
+  with_old_listing(dir, listing);
   const RunResult r = run_tool(dir.path, {"*.v2"});
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(read_file(dir / "chan033.v2"), record(2, 33));
