@@ -55,11 +55,7 @@ TEST(RunLog, ARunWhoseLogCannotBeWrittenEndsWithStatusOne) {
     fs::permissions(dir / "Sunder.log",
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::permissions(dir.path, fs::perms::all);
-    Launch l;
-    l.dir = dir.path;
-    l.args = {"vol.v2"};
-    l.asNobody = true;
-    const RunResult r = run_launch(l);
+    const RunResult r = run_as_nobody(dir.path, {"vol.v2"});
     if (r.status == 125) GTEST_SKIP() << "cannot switch to user nobody";
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(contains(r.out, message)) << r.out;
@@ -399,11 +395,7 @@ TEST(OldListing, AListingThatCannotBeReplacedEndsTheRun) {
   ScratchDir dir;
   with_old_listing(dir, listing);
   fs::permissions(dir.path, fs::perms::all | fs::perms::sticky_bit);
-  Launch l;
-  l.dir = dir.path;
-  l.args = {"*.v2"};
-  l.asNobody = true;
-  const RunResult r = run_launch(l);
+  const RunResult r = run_as_nobody(dir.path, {"*.v2"});
   if (r.status == 125) GTEST_SKIP() << "cannot switch to user nobody";
   EXPECT_EQ(r.status, 1) << r.out;
   EXPECT_TRUE(contains(

@@ -241,6 +241,16 @@ inline Snapshot snapshot(const fs::path& dir) {
   return s;
 }
 
+// Runs the tool in dir as the unprivileged user "nobody" (status 125 when
+// the switch of user failed: callers skip then).
+inline RunResult run_as_nobody(const fs::path& dir, const std::vector<std::string>& args) {
+  Launch l;
+  l.dir = dir;
+  l.args = args;
+  l.asNobody = true;
+  return run_launch(l);
+}
+
 using sunder::test::names_ignore_case;
 
 // Lines of a text, split at LF with a CR before it dropped.
